@@ -10,9 +10,12 @@ USB_STUFF::USB_STUFF(DriverLibrary& driver, util::OperatorDialogs& dialogs,
     : driver_(driver), dialogs_(dialogs), executable_dir_(std::move(executable_dir)) {}
 
 bool USB_STUFF::path_to_bytes(std::string_view path) {
-  // The buffer holds 512 characters and the NUL. A longer path, or one with a character
-  // outside 8 bits, cannot be handed over; the attempt then counts as a failed download.
+  // The buffer holds 512 characters and the NUL. A longer path cannot be handed over; the
+  // attempt then counts as a failed download. The path is the file system's byte string,
+  // so every character is 8 bits; only a NUL inside it would not survive the trip (the
+  // library would read a shorter path), so it is refused too.
   if (path.size() > firmware_path_buffer.size() - 1) return false;
+  if (path.find('\0') != std::string_view::npos) return false;
   for (std::size_t i = 0; i < path.size(); ++i) {
     firmware_path_buffer[i] = static_cast<std::uint8_t>(path[i]);
   }
