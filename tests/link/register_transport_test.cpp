@@ -40,32 +40,42 @@ class RegisterTransportTest : public ::testing::Test {
   }
 };
 
-TEST_F(RegisterTransportTest, AWriteTravelsInTheSetupFieldsAlone) {
-  transport.write_register(chip_bus_address, 0x80, 0x47);
-
-  ASSERT_EQ(driver.calls.size(), 1u);
-  const DriverCall& call = driver.calls[0];
-  EXPECT_EQ(call.board_handle, 77);
-  EXPECT_EQ(call.request, 0xDE);
-  EXPECT_EQ(call.value, 13);
-  EXPECT_EQ(call.index, 0x4780);
-  EXPECT_EQ(call.direction, 0);
-  EXPECT_EQ(call.length, 0);
+TEST_F(RegisterTransportTest, OneVendorRequestPerAccessPackedAsTheChipExpects) {
+  // A write travels in the setup fields alone (index = data << 8 | register, no data
+  // stage); a read names the register in the index and asks for one byte.
+  struct Case {
+    const char* name;
+    std::function<void(RegisterTransport&)> access;
+    std::int32_t index;
+    std::uint8_t direction;
+    std::int32_t length;
+  };
+  const Case cases[] = {
+      {"write 0x47 to 0x80",
+       [](RegisterTransport& t) { t.write_register(chip_bus_address, 0x80, 0x47); }, 0x4780, 0,
+       0},
+      {"read 0x8F", [](RegisterTransport& t) { t.read_register(chip_bus_address, 0x8F); },
+       0x008F, 1, 1},
+  };
+  for (const Case& c : cases) {
+    driver.calls.clear();
+    c.access(transport);
+    ASSERT_EQ(driver.calls.size(), 1u) << c.name;
+    const DriverCall& call = driver.calls[0];
+    EXPECT_EQ(call.board_handle, 77) << c.name;
+    EXPECT_EQ(call.request, 0xDE) << c.name;
+    EXPECT_EQ(call.value, 13) << c.name;
+    EXPECT_EQ(call.index, c.index) << c.name;
+    EXPECT_EQ(call.direction, c.direction) << c.name;
+    EXPECT_EQ(call.length, c.length) << c.name;
+  }
 }
 
-TEST_F(RegisterTransportTest, AReadAsksForOneByteOfTheRegisterInTheIndex) {
-  driver.registers[0x8F] = 0x02;
-
-  EXPECT_EQ(transport.read_register(chip_bus_address, 0x8F), 0x02);
-
-  ASSERT_EQ(driver.calls.size(), 1u);
-  const DriverCall& call = driver.calls[0];
-  EXPECT_EQ(call.board_handle, 77);
-  EXPECT_EQ(call.request, 0xDE);
-  EXPECT_EQ(call.value, 13);
-  EXPECT_EQ(call.index, 0x008F);
-  EXPECT_EQ(call.direction, 1);
-  EXPECT_EQ(call.length, 1);
+TEST_F(RegisterTransportTest, AReadReturnsTheChipsByte) {
+  for (std::uint8_t byte : {0x00, 0x02, 0x7F, 0x80, 0xFF}) {
+    driver.registers[0x94] = byte;
+    EXPECT_EQ(transport.read_register(chip_bus_address, 0x94), byte);
+  }
 }
 
 TEST_F(RegisterTransportTest, DataIsPackedUnmaskedInThirtyTwoBits) {
