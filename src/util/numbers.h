@@ -13,12 +13,15 @@ namespace quelnor::util {
 double lenient_number(std::string_view text);
 
 // The same syntax, but the whole text (blanks around it allowed) must be a number;
-// anything else, the empty text included, raises RunTimeError(not_a_number).
+// anything else, the empty text and blanks inside the number included, raises
+// RunTimeError(not_a_number). A number too large for a double raises number_too_large.
 double strict_number(std::string_view text);
 
 // The text form of a number: 15 significant digits to the nearest, trailing fraction
 // zeros and a bare point dropped; plain decimal for decimal exponents -4..14, otherwise
-// mantissa "E" sign and at least two exponent digits ("5.13427021632825E-10").
+// mantissa "E" sign and at least two exponent digits ("5.13427021632825E-10"). Zero of
+// either sign is "0". Infinities and NaN, which checked arithmetic never lets through,
+// read "Infinity", "-Infinity" and "NaN" rather than a made-up number.
 std::string number_text(double value);
 
 }  // namespace quelnor::util

@@ -61,6 +61,10 @@ TEST(NumberText, WritesFifteenDigitsInPlainOrExponentNotation) {
       {std::numeric_limits<double>::denorm_min(), "4.94065645841247E-324"},
       {DBL_MIN, "2.2250738585072E-308"},
       {1E+100, "1E+100"},
+      // Never a made-up number for what is not one.
+      {std::numeric_limits<double>::infinity(), "Infinity"},
+      {-std::numeric_limits<double>::infinity(), "-Infinity"},
+      {std::numeric_limits<double>::quiet_NaN(), "NaN"},
   };
   for (const TextCase& c : cases) {
     EXPECT_EQ(number_text(c.value), c.text) << "value " << c.value;
