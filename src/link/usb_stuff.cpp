@@ -36,9 +36,9 @@ std::int16_t USB_STUFF::open_board() {
 bool USB_STUFF::start_up() {
   for (;;) {
     if (open_board() >= 0) return true;
-    const util::Answer answer = dialogs_.show_message(
-        {"Firmware failed to download-Check USB connections", "Error",
-         util::Buttons::retry_cancel, true});
+    const util::Answer answer =
+        dialogs_.show_message({"Firmware failed to download-Check USB connections", "Error",
+                               util::Buttons::retry_cancel, true});
     if (answer != util::Answer::retry) return false;
   }
 }

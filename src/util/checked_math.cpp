@@ -11,7 +11,9 @@
 namespace quelnor::util {
 namespace {
 
-[[noreturn]] void raise_overflow() { throw RunTimeError(ErrorKind::overflow, "Overflow"); }
+[[noreturn]] void raise_overflow() {
+  throw RunTimeError(ErrorKind::overflow, "Overflow");
+}
 
 [[noreturn]] void raise_invalid() {
   throw RunTimeError(ErrorKind::invalid_operation, "Invalid floating-point operation");
@@ -51,9 +53,15 @@ double checked(double v) {
   return v;
 }
 
-double checked_add(double a, double b) { return checked(a + b); }
-double checked_sub(double a, double b) { return checked(a - b); }
-double checked_mul(double a, double b) { return checked(a * b); }
+double checked_add(double a, double b) {
+  return checked(a + b);
+}
+double checked_sub(double a, double b) {
+  return checked(a - b);
+}
+double checked_mul(double a, double b) {
+  return checked(a * b);
+}
 
 double checked_div(double a, double b) {
   if (b == 0.0) {
@@ -90,16 +98,22 @@ std::int16_t checked_add_i16(std::int16_t a, std::int16_t b) {
   return checked_narrow<std::int16_t>(static_cast<long long>(a) + b);
 }
 
-std::int32_t round_to_i32(double v) { return round_ties_even<std::int32_t>(v); }
-std::int16_t round_to_i16(double v) { return round_ties_even<std::int16_t>(v); }
+std::int32_t round_to_i32(double v) {
+  return round_ties_even<std::int32_t>(v);
+}
+std::int16_t round_to_i16(double v) {
+  return round_ties_even<std::int16_t>(v);
+}
 
-std::int16_t to_i16(std::int32_t v) { return checked_narrow<std::int16_t>(v); }
+std::int16_t to_i16(std::int32_t v) {
+  return checked_narrow<std::int16_t>(v);
+}
 
 std::size_t checked_index(std::int64_t index, std::size_t size) {
   if (index < 0 || static_cast<std::uint64_t>(index) >= size) {
-    throw RunTimeError(ErrorKind::out_of_bounds,
-                       "Index " + std::to_string(index) + " outside the table of " +
-                           std::to_string(size) + " entries");
+    throw RunTimeError(ErrorKind::out_of_bounds, "Index " + std::to_string(index) +
+                                                     " outside the table of " +
+                                                     std::to_string(size) + " entries");
   }
   return static_cast<std::size_t>(index);
 }

@@ -14,14 +14,18 @@
 namespace quelnor::util {
 namespace {
 
-bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t' || c == '\n';
+}
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
 
 // The longest leading number of `text` (already free of blanks), in a form std::from_chars
 // reads: "+" dropped, the exponent letter made "e". An exponent letter is part of the
 // number only when at least one digit follows it (with its optional sign).
 struct Scanned {
-  std::string cleaned;  // empty when the text has no leading number
+  std::string cleaned;     // empty when the text has no leading number
   std::size_t length = 0;  // characters of the text that the number took
 };
 

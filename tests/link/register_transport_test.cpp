@@ -52,10 +52,9 @@ TEST_F(RegisterTransportTest, OneVendorRequestPerAccessPackedAsTheChipExpects) {
   };
   const Case cases[] = {
       {"write 0x47 to 0x80",
-       [](RegisterTransport& t) { t.write_register(chip_bus_address, 0x80, 0x47); }, 0x4780, 0,
-       0},
-      {"read 0x8F", [](RegisterTransport& t) { t.read_register(chip_bus_address, 0x8F); },
-       0x008F, 1, 1},
+       [](RegisterTransport& t) { t.write_register(chip_bus_address, 0x80, 0x47); }, 0x4780, 0, 0},
+      {"read 0x8F", [](RegisterTransport& t) { t.read_register(chip_bus_address, 0x8F); }, 0x008F,
+       1, 1},
   };
   for (const Case& c : cases) {
     driver.calls.clear();
@@ -85,8 +84,8 @@ TEST_F(RegisterTransportTest, DataIsPackedUnmaskedInThirtyTwoBits) {
     std::int32_t index;
   };
   const Case cases[] = {
-      {0x80, 0xB0, 0xB080}, {0x8A, -1, -118}, {0x97, 0, 0x0097}, {0x82, 0xFF, 0xFF82},
-      {0x84, 0x100, 0x10084},
+      {0x80, 0xB0, 0xB080}, {0x8A, -1, -118},       {0x97, 0, 0x0097},
+      {0x82, 0xFF, 0xFF82}, {0x84, 0x100, 0x10084},
   };
   for (const Case& c : cases) {
     driver.calls.clear();

@@ -55,8 +55,8 @@ TEST_F(UsbStuffTest, StartUpDecidesOnTheDownloadStatusAlone) {
     std::int16_t status;
     bool ready;
   };
-  for (const Case c : {Case{0, true}, Case{1, true}, Case{32767, true}, Case{-1, false},
-                       Case{-32768, false}}) {
+  for (const Case c :
+       {Case{0, true}, Case{1, true}, Case{32767, true}, Case{-1, false}, Case{-32768, false}}) {
     test::FakeDriver fresh_driver;
     test::ScriptedDialogs fresh_dialogs;
     fresh_driver.download_statuses = {c.status};
@@ -97,7 +97,8 @@ TEST_F(UsbStuffTest, RetryRepeatsTheWholeAttemptIncludingTheSearch) {
 
   const std::vector<Kind> one_attempt{Kind::search, Kind::connect, Kind::download};
   std::vector<Kind> expected;
-  for (int i = 0; i < 3; ++i) expected.insert(expected.end(), one_attempt.begin(), one_attempt.end());
+  for (int i = 0; i < 3; ++i)
+    expected.insert(expected.end(), one_attempt.begin(), one_attempt.end());
   EXPECT_EQ(call_kinds(), expected);
   EXPECT_EQ(dialogs.boxes.size(), 2u);
 }

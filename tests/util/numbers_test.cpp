@@ -92,7 +92,7 @@ TEST(LenientNumber, ReadsTheLeadingNumberIgnoringBlanks) {
       {"- 4 . 5 e - 1", -0.45},
       {"1D3", 1000},
       {"2.5d-2", 0.025},
-      {"5E", 5},      // an exponent letter without digits is not part of the number
+      {"5E", 5},  // an exponent letter without digits is not part of the number
       {"5E+", 5},
       {"5Ex3", 5},
       {"1.2.3", 1.2},
@@ -134,8 +134,8 @@ TEST(StrictNumber, AcceptsOnlyAWholeNumber) {
 
 TEST(Numbers, ANumberBeyondTheDoubleRangeIsAnError) {
   EXPECT_THROW(lenient_number("1 E 4 0 0"), RunTimeError);
-  const char* too_large[] = {"1E400", "-1E400", "1D309",
-                             "99999999999999999999E300", "1E99999999999999999999999"};
+  const char* too_large[] = {"1E400", "-1E400", "1D309", "99999999999999999999E300",
+                             "1E99999999999999999999999"};
   for (const char* text : too_large) {
     for (auto read : {&lenient_number, &strict_number}) {
       try {
