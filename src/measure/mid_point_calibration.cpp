@@ -1,0 +1,88 @@
+// Mid-point calibration: one measurement of the calibration circuit at the middle of the
+// programmed sweep gives one gain factor and the system phase for the whole sweep.
+#include <exception>
+#include <limits>
+
+#include "converter/register_map.h"
+#include "converter/sweep_programming.h"
+#include "converter/temperature.h"
+#include "measure/calibration_circuit.h"
+#include "measure/calibration_gain_factor.h"
+#include "measure/data_valid_wait.h"
+#include "measure/measurement_api.h"
+#include "measure/point_arithmetic.h"
+#include "measure/programmed_sweep.h"
+#include "util/checked_math.h"
+#include "util/run_time_error.h"
+#include "util/numbers.h"
+
+namespace quelnor::measure {
+namespace {
+
+constexpr const char* failure_text =
+    "Error In-Valid Gain Factor:Check feedback resistor/calibration impedance "
+    "connection.Ensure clock signal at MCLK";
+constexpr const char* completion_text = "The mid-point gain factor has been calculated.";
+
+void calibrate_at_mid_point(model::Session& s) {
+  using namespace converter;
+  write_clock_source(s);
+  const double mclk_hz = mclk(s);
+  // Half-hertz values are kept: nothing is rounded before the frequency code.
+  const double mid_point_frequency = util::checked_add(
+      util::checked_div(util::checked_mul(static_cast<double>(s.sweep.increment_count),
+                                          s.sweep.delta_frequency),
+                        2.0),
+      s.sweep.start_frequency);
+  const std::int64_t code64 = frequency_code(mid_point_frequency, mclk_hz);
+  if (code64 < std::numeric_limits<std::int32_t>::min() ||
+      code64 > std::numeric_limits<std::int32_t>::max()) {
+    throw util::RunTimeError(util::ErrorKind::overflow, "Frequency code does not fit 32 bits");
+  }
+  const auto code = static_cast<std::int32_t>(code64);
+  // Start-frequency triple, low byte first; bits above 23 are not the chip's.
+  s.transport.write_register_verified(reg::start_frequency_low, code & 0xFF);
+  s.transport.write_register_verified(reg::start_frequency_mid, (code >> 8) & 0xFF);
+  s.transport.write_register_verified(reg::start_frequency_high, (code >> 16) & 0xFF);
+  s.transport.write_control_command(reg::control_high, command::initialise);
+  // Two increments of code 33 (about 1 Hz at 16 MHz): only the first point is used.
+  s.transport.write_register_verified(reg::increments_low, 2);
+  s.transport.write_register_verified(reg::increments_high, 0);
+  s.transport.write_register_verified(reg::increment_low, 0x21);
+  s.transport.write_register_verified(reg::increment_mid, 0);
+  s.transport.write_register_verified(reg::increment_high, 0);
+  s.transport.write_control_command(reg::control_high, command::start_sweep);
+  msDelay(s.clock, 1);
+
+  DataValidDeadline deadline(s.clock);
+  while (!data_valid(s)) {
+    deadline.check();
+    s.transport.write_control_command(reg::control_high, command::initialise);
+    s.transport.write_control_command(reg::control_high, command::start_sweep);
+    msDelay(s.clock, 1);
+  }
+
+  const RealImaginary point = read_real_imaginary(s);
+  s.data.system_phase = phase_sweep(point.imaginary, point.real);
+  const double magnitude = magnitude_of(point.real, point.imaginary);
+  const CalibrationComponents components =
+      read_components(s, s.calibration_circuit, R2Reading::strict);
+  const double gain =
+      calibration_gain_factor(s.calibration_circuit, mid_point_frequency, magnitude, components);
+  s.data.gain_factor = gain;
+  s.form.Text5.text = util::number_text(gain);
+}
+
+}  // namespace
+
+void mid_point_gain_factor(model::Session& s) {
+  try {
+    calibrate_at_mid_point(s);
+  } catch (const std::exception&) {
+    s.message(failure_text);
+    return;
+  }
+  s.message(completion_text);
+}
+
+}  // namespace quelnor::measure
