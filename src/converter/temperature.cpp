@@ -13,9 +13,9 @@ constexpr double seconds_per_day = 86400.0;
 // millisecond, so a second means the result is not coming.
 constexpr double result_wait_limit_s = 1.0;
 // Extra time on the monotonic clock after which msDelay ends even if the time of day never
-// reaches its target (clock set back, a stalled time source). It is above the coarsest
-// step of a single-precision time of day (7.8 ms near midnight), so the time of day
-// normally ends the wait first.
+// reaches its target (clock set back, a stalled time source). It is above two of the
+// coarsest steps of a single-precision time of day (7.8 ms near midnight), so the time of
+// day normally ends the wait first.
 constexpr double delay_safety_margin_s = 0.02;
 
 constexpr const char* heading_caption = "Current Device Temperature";
@@ -66,13 +66,16 @@ void msDelay(util::Clock& clock, std::int32_t n) {
   if (n <= 0) return;
   const double wait_s = n / 1000.0;
   const double target_s = start_s + wait_s;
-  const double safety_end_s = clock.monotonic_seconds() + wait_s + delay_safety_margin_s;
+  const double monotonic_start_s = clock.monotonic_seconds();
   for (;;) {
     double now_s = clock.seconds_since_midnight();
     // The time of day falls back to 0 at midnight; a reading below the start is the next day.
     if (now_s < start_s) now_s += seconds_per_day;
-    if (now_s >= target_s) return;
-    if (clock.monotonic_seconds() >= safety_end_s) return;
+    // A single-precision time of day is rounded to steps of up to 7.8 ms, so it can reach
+    // the target up to one step early; the monotonic clock makes the wait at least n ms.
+    const double waited_s = clock.monotonic_seconds() - monotonic_start_s;
+    if (now_s >= target_s && waited_s >= wait_s) return;
+    if (waited_s >= wait_s + delay_safety_margin_s) return;
   }
 }
 

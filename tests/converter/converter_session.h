@@ -1,0 +1,101 @@
+// A Session over a recording fake chip for the converter tests: every register access is
+// traced as "W 80 B0" / "R 8F 02", and reads of a register can be scripted byte by byte.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "link/register_transport.h"
+#include "link/tracing_driver.h"
+#include "link/usb_stuff.h"
+#include "model/session.h"
+#include "model/strip_chart.h"
+#include "support/fake_driver.h"
+#include "support/scripted_dialogs.h"
+#include "util/clock.h"
+#include "util/event_pump.h"
+
+namespace quelnor::test {
+
+// Hands out scripted bytes for reads of chosen registers, one per read, before falling
+// back to the fake chip's register file; tells an observer about every read.
+class ScriptedReads final : public link::DriverLibrary {
+ public:
+  explicit ScriptedReads(FakeDriver& chip) : chip_(chip) {}
+
+  std::map<std::int32_t, std::deque<std::uint8_t>> queued;
+  std::function<void(std::int32_t reg)> on_read;
+
+  std::int32_t Search_For_Boards(std::int32_t vendor_id, std::int32_t product_id,
+                                 std::int32_t& board_count, std::uint8_t* board_ids) override {
+    return chip_.Search_For_Boards(vendor_id, product_id, board_count, board_ids);
+  }
+  std::int32_t Connect(std::int32_t vendor_id, std::int32_t product_id, std::uint8_t board_id,
+                       std::int32_t& board_handle) override {
+    return chip_.Connect(vendor_id, product_id, board_id, board_handle);
+  }
+  std::int16_t Download_Firmware(std::int32_t board_handle, const std::uint8_t* path) override {
+    return chip_.Download_Firmware(board_handle, path);
+  }
+  std::int16_t Vendor_Request(std::int32_t board_handle, std::uint8_t request, std::int32_t value,
+                              std::int32_t index, std::uint8_t direction, std::int32_t length,
+                              std::uint8_t* data) override {
+    const std::int16_t status =
+        chip_.Vendor_Request(board_handle, request, value, index, direction, length, data);
+    if (direction == 1) {
+      const std::int32_t reg = index & 0xFF;
+      auto queue = queued.find(reg);
+      if (queue != queued.end() && !queue->second.empty()) {
+        data[0] = queue->second.front();
+        queue->second.pop_front();
+      }
+      if (on_read) on_read(reg);
+    }
+    return status;
+  }
+
+ private:
+  FakeDriver& chip_;
+};
+
+class NoPendingInput final : public util::EventPump {
+ public:
+  void service_pending_input() override {}
+};
+
+// Members in construction order; `s` is the session under test.
+struct ConverterSession {
+  // The time of day starts at 08:00; each clock reading moves time on by 0.1 ms, so a
+  // bounded wait of a second takes ten thousand readings.
+  util::VirtualClock clock{8 * 3600.0, 1e-4};
+  FakeDriver chip;
+  ScriptedReads scripted{chip};
+  std::vector<std::string> traffic;
+  link::TracingDriver tracer{scripted, [this](const std::string& line) { traffic.push_back(line); }};
+  ScriptedDialogs dialogs;
+  NoPendingInput pump;
+  link::USB_STUFF usb{tracer, dialogs, "/board"};
+  link::RegisterTransport transport{usb, dialogs};
+  model::RecordingStripChart strip1, strip2;
+  model::Session s{clock, dialogs, pump, transport, strip1, strip2};
+
+  // The write lines of the traffic alone, in order.
+  std::vector<std::string> writes() const {
+    std::vector<std::string> out;
+    for (const std::string& line : traffic) {
+      if (line.rfind("W ", 0) == 0) out.push_back(line);
+    }
+    return out;
+  }
+
+  std::vector<std::string> box_texts() const {
+    std::vector<std::string> out;
+    for (const util::MessageBox& box : dialogs.boxes) out.push_back(box.text);
+    return out;
+  }
+};
+
+}  // namespace quelnor::test
