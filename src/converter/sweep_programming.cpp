@@ -36,6 +36,8 @@ double field_number(const model::TextBox& field, const model::Label& label) {
   }
 }
 
+const char* beyond_32_bits(double value) { return value < 0 ? "is too small." : "is too large."; }
+
 // A count field rounded to the nearest integer (ties to even); refused when it does not
 // fit 32 bits.
 std::int32_t field_count(const model::TextBox& field, const model::Label& label) {
@@ -43,7 +45,7 @@ std::int32_t field_count(const model::TextBox& field, const model::Label& label)
   try {
     return util::round_to_i32(value);
   } catch (const util::RunTimeError& e) {
-    refuse(e.kind(), label.caption, field.text, value < 0 ? "is too small." : "is too large.");
+    refuse(e.kind(), label.caption, field.text, beyond_32_bits(value));
   }
 }
 
@@ -151,7 +153,7 @@ void limit_frequency_field(model::Session& s, model::TextBox& field, const model
       try {
         corrected = util::round_to_i32(util::checked_sub(limit_hz, 1));
       } catch (const util::RunTimeError& e) {
-        refuse(e.kind(), s.form.label_mclk.caption, s.form.Text7.text, "is too large.");
+        refuse(e.kind(), s.form.label_mclk.caption, s.form.Text7.text, beyond_32_bits(clock_hz));
       }
       field.text = std::to_string(corrected);
     }

@@ -340,6 +340,8 @@ TEST_F(SweepProgrammingTest, AFieldCheckThatCannotApplyShowsABoxAndChangesNothin
   } cases[] = {
       {"check value beyond 32 bits", Text1_LostFocus, {"1E20", "2", "1E15"},
        {"MCLK,Ref Clock Frequency: the value 1E15 is too large."}},
+      {"negative check value beyond 32 bits", Text1_LostFocus, {"30000", "2", "-1E15"},
+       {"MCLK,Ref Clock Frequency: the value -1E15 is too small."}},
       {"start beyond a double", Text1_LostFocus, {"1E999", "2", "16000000"},
        {"Start Frequency (Hz): the value 1E999 is too large."}},
       {"delta beyond a double", Text2_LostFocus, {"30000", "9E9999", "16000000"},
