@@ -30,22 +30,44 @@ void enter_standby_quiet(model::Session& s) {
   s.transport.write_register_verified(reg::control_high, command::standby);
 }
 
-void Option1_Click(model::Session& s) { apply_gain(s, pga_gain_x1); }
-void Option2_Click(model::Session& s) { apply_gain(s, pga_gain_x5); }
+void Option1_Click(model::Session& s) {
+  apply_gain(s, pga_gain_x1);
+}
+void Option2_Click(model::Session& s) {
+  apply_gain(s, pga_gain_x5);
+}
 
 // The range reaches the chip with the next command written through the command routine.
-void Option3_Click(model::Session& s) { s.transport.range_bits = range_2v; }
-void Option4_Click(model::Session& s) { s.transport.range_bits = range_1v; }
-void Option5_Click(model::Session& s) { s.transport.range_bits = range_0v4; }
-void Option6_Click(model::Session& s) { s.transport.range_bits = range_0v2; }
+void Option3_Click(model::Session& s) {
+  s.transport.range_bits = range_2v;
+}
+void Option4_Click(model::Session& s) {
+  s.transport.range_bits = range_1v;
+}
+void Option5_Click(model::Session& s) {
+  s.transport.range_bits = range_0v4;
+}
+void Option6_Click(model::Session& s) {
+  s.transport.range_bits = range_0v2;
+}
 
 // The clock-source bit itself is written by each calibration and sweep; here only the
 // frequency the codes are scaled against changes (Hz).
-void InternalClock_Click(model::Session& s) { s.form.Text7.text = "16776000"; }
-void ExternalClock_Click(model::Session& s) { s.form.Text7.text = "16000000"; }
+void InternalClock_Click(model::Session& s) {
+  s.form.Text7.text = "16776000";
+}
+void ExternalClock_Click(model::Session& s) {
+  s.form.Text7.text = "16000000";
+}
 
-void Multiply_by_one_Click(model::Session& s) { apply_multiplier(s, 0); }
-void Multiply_by_two_Click(model::Session& s) { apply_multiplier(s, settling_times_two); }
-void Multiply_by_four_Click(model::Session& s) { apply_multiplier(s, settling_times_four); }
+void Multiply_by_one_Click(model::Session& s) {
+  apply_multiplier(s, 0);
+}
+void Multiply_by_two_Click(model::Session& s) {
+  apply_multiplier(s, settling_times_two);
+}
+void Multiply_by_four_Click(model::Session& s) {
+  apply_multiplier(s, settling_times_four);
+}
 
 }  // namespace quelnor::converter

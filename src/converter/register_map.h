@@ -54,7 +54,7 @@ constexpr std::int32_t data_valid = 0x02;
 constexpr std::int32_t sweep_complete = 0x04;
 }  // namespace status_bit
 
-constexpr std::int32_t external_clock_bit = 0x08;  // in control_low
+constexpr std::int32_t external_clock_bit = 0x08;   // in control_low
 constexpr std::int32_t settling_count_bit8 = 0x01;  // in settling_high
 constexpr std::int32_t settling_times_two = 0x02;   // in settling_high
 constexpr std::int32_t settling_times_four = 0x06;  // in settling_high
@@ -62,9 +62,9 @@ constexpr std::int32_t settling_times_four = 0x06;  // in settling_high
 // PGA and excitation-range bits of control_high for each option.
 constexpr std::int32_t pga_gain_x1 = 1;
 constexpr std::int32_t pga_gain_x5 = 0;
-constexpr std::int32_t range_2v = 0;    // Range1: 2 V p-p
-constexpr std::int32_t range_1v = 6;    // Range2: 1 V p-p
-constexpr std::int32_t range_0v4 = 4;   // Range3: 0.4 V p-p
-constexpr std::int32_t range_0v2 = 2;   // Range4: 0.2 V p-p
+constexpr std::int32_t range_2v = 0;   // Range1: 2 V p-p
+constexpr std::int32_t range_1v = 6;   // Range2: 1 V p-p
+constexpr std::int32_t range_0v4 = 4;  // Range3: 0.4 V p-p
+constexpr std::int32_t range_0v2 = 2;  // Range4: 0.2 V p-p
 
 }  // namespace quelnor::converter

@@ -22,8 +22,8 @@ std::string shown(const std::string& text) {
   return text.size() <= longest ? text : text.substr(0, longest) + "...";
 }
 
-[[noreturn]] void refuse(util::ErrorKind kind, const std::string& label,
-                         const std::string& text, const std::string& reason) {
+[[noreturn]] void refuse(util::ErrorKind kind, const std::string& label, const std::string& text,
+                         const std::string& reason) {
   throw util::RunTimeError(kind, label + ": the value " + shown(text) + " " + reason);
 }
 
@@ -36,7 +36,9 @@ double field_number(const model::TextBox& field, const model::Label& label) {
   }
 }
 
-const char* beyond_32_bits(double value) { return value < 0 ? "is too small." : "is too large."; }
+const char* beyond_32_bits(double value) {
+  return value < 0 ? "is too small." : "is too large.";
+}
 
 // A count field rounded to the nearest integer (ties to even); refused when it does not
 // fit 32 bits.
@@ -68,7 +70,7 @@ FrequencyPlan plan_frequency(model::Session& s, const model::TextBox& field,
              "is not a usable clock frequency.");
     }
     refuse(e.kind(), label.caption, field.text,
-           "is too large for the clock frequency " + shown(s.form.Text7.text) + ".");
+           "cannot be scaled to the clock frequency " + shown(s.form.Text7.text) + ".");
   }
   return plan;
 }
@@ -182,10 +184,18 @@ double mclk(model::Session& s) {
   return std::fabs(field_number(s.form.Text7, s.form.label_mclk));
 }
 
-void program_start_frequency(model::Session& s) { apply_start(s, plan_start(s)); }
-void program_delta_frequency(model::Session& s) { apply_delta(s, plan_delta(s)); }
-void program_increments(model::Session& s) { apply_increments(s, plan_increments(s)); }
-void program_settling_cycles(model::Session& s) { apply_settling(s, plan_settling(s)); }
+void program_start_frequency(model::Session& s) {
+  apply_start(s, plan_start(s));
+}
+void program_delta_frequency(model::Session& s) {
+  apply_delta(s, plan_delta(s));
+}
+void program_increments(model::Session& s) {
+  apply_increments(s, plan_increments(s));
+}
+void program_settling_cycles(model::Session& s) {
+  apply_settling(s, plan_settling(s));
+}
 
 void program_sweep_registers(model::Session& s) {
   // Every field is checked before the first write, so one refused entry programs nothing.

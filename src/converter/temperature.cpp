@@ -50,7 +50,8 @@ void measure_temperature(model::Session& s) {
     }
     s.message("Device Temperature Measurement Complete");
   }
-  const std::int32_t high = s.transport.read_register(link::chip_bus_address, reg::temperature_high);
+  const std::int32_t high =
+      s.transport.read_register(link::chip_bus_address, reg::temperature_high);
   const std::int32_t low = s.transport.read_register(link::chip_bus_address, reg::temperature_low);
   s.form.Label8.caption = util::number_text(temperature_of_word(high * 256 + low));
 }

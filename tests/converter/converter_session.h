@@ -74,7 +74,8 @@ struct ConverterSession {
   FakeDriver chip;
   ScriptedReads scripted{chip};
   std::vector<std::string> traffic;
-  link::TracingDriver tracer{scripted, [this](const std::string& line) { traffic.push_back(line); }};
+  link::TracingDriver tracer{scripted,
+                             [this](const std::string& line) { traffic.push_back(line); }};
   ScriptedDialogs dialogs;
   NoPendingInput pump;
   link::USB_STUFF usb{tracer, dialogs, "/board"};

@@ -29,13 +29,25 @@ struct GainCase {
 
 TEST_F(OperatorSettingsTest, GainOptionsGoToStandbyThenWriteRangeAndGainIntoBothControlBytes) {
   const GainCase cases[] = {
-      {"x1 at start-up", Option1_Click, 0, 1,
+      {"x1 at start-up",
+       Option1_Click,
+       0,
+       1,
        {"W 80 B0", "R 80 B0", "W 80 01", "R 80 01", "W 81 01", "R 81 01"}},
-      {"x1 with range bits 2", Option1_Click, 2, 1,
+      {"x1 with range bits 2",
+       Option1_Click,
+       2,
+       1,
        {"W 80 B0", "R 80 B0", "W 80 03", "R 80 03", "W 81 03", "R 81 03"}},
-      {"x5 with range bits 6", Option2_Click, 6, 0,
+      {"x5 with range bits 6",
+       Option2_Click,
+       6,
+       0,
        {"W 80 B0", "R 80 B0", "W 80 06", "R 80 06", "W 81 06", "R 81 06"}},
-      {"x5 with range bits 0", Option2_Click, 0, 0,
+      {"x5 with range bits 0",
+       Option2_Click,
+       0,
+       0,
        {"W 80 B0", "R 80 B0", "W 80 00", "R 80 00", "W 81 00", "R 81 00"}},
   };
   for (const GainCase& c : cases) {

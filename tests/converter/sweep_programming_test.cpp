@@ -27,15 +27,15 @@ TEST(FrequencyCode, ScalesAgainstAQuarterOfTheClockMagnitude) {
     double mclk_hz;
     std::int64_t code;
   } cases[] = {
-      {30000, 16e6, 1006632},       // 0x0F5C28
-      {2, 16e6, 67},                // 0x43
-      {1, 16e6, 33},                // 0x21: 16777215 x 8, not 2^27, gives 33 rather than 34
-      {500000, 16e6, 16777215},     // MCLK / 32: the largest 24-bit code
+      {30000, 16e6, 1006632},    // 0x0F5C28
+      {2, 16e6, 67},             // 0x43
+      {1, 16e6, 33},             // 0x21: 16777215 x 8, not 2^27, gives 33 rather than 34
+      {500000, 16e6, 16777215},  // MCLK / 32: the largest 24-bit code
       {524250, 16776000, 16777215},
-      {30000, -16e6, 1006632},      // the clock's sign is ignored
+      {30000, -16e6, 1006632},  // the clock's sign is ignored
       {0, 16e6, 0},
-      {-100, 16e6, -3356},          // rounded down, not toward zero
-      {600000, 16e6, 20132658},     // beyond 24 bits; callers keep bits 23..0
+      {-100, 16e6, -3356},       // rounded down, not toward zero
+      {600000, 16e6, 20132658},  // beyond 24 bits; callers keep bits 23..0
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.f_hz);
@@ -51,7 +51,7 @@ TEST(FrequencyCode, RefusesAZeroClockAndCodesBeyond64Bits) {
   } cases[] = {
       {30000, 0, util::ErrorKind::division_by_zero},
       {0, 0, util::ErrorKind::invalid_operation},
-      {1e8, 1e-10, util::ErrorKind::overflow},    // finite, but no 64-bit integer holds it
+      {1e8, 1e-10, util::ErrorKind::overflow},     // finite, but no 64-bit integer holds it
       {1e300, 1e-300, util::ErrorKind::overflow},  // the division itself overflows
   };
   for (const auto& c : cases) {
@@ -155,10 +155,8 @@ TEST_F(SweepProgrammingTest, SettlingCyclesAreClampedTo0Through511) {
     const char* text_after;
     Lines writes;
   } cases[] = {
-      {"15", "15", {"W 8B 0F", "W 8A 00"}},
-      {"300", "300", {"W 8B 2C", "W 8A 01"}},
-      {"600", "511", {"W 8B FF", "W 8A 01"}},
-      {"0", "0", {"W 8B 00", "W 8A 00"}},
+      {"15", "15", {"W 8B 0F", "W 8A 00"}},   {"300", "300", {"W 8B 2C", "W 8A 01"}},
+      {"600", "511", {"W 8B FF", "W 8A 01"}}, {"0", "0", {"W 8B 00", "W 8A 00"}},
       {"-3", "0", {"W 8B 00", "W 8A 00"}},  // a negative count is programmed as 0
       {"2.5", "2.5", {"W 8B 02", "W 8A 00"}},
   };
@@ -232,7 +230,7 @@ TEST_F(SweepProgrammingTest, RefusedEntriesNameTheirFieldAndProgramNothing) {
       {&model::Form1Controls::Text7, "0", program_delta_frequency,
        "MCLK,Ref Clock Frequency: the value 0 is not a usable clock frequency."},
       {&model::Form1Controls::Text7, "1E-300", program_start_frequency,
-       "Start Frequency (Hz): the value 30000 is too large for the clock frequency 1E-300."},
+       "Start Frequency (Hz): the value 30000 cannot be scaled to the clock frequency 1E-300."},
   };
   for (const auto& c : cases) {
     for (const bool whole_action : {false, true}) {
@@ -277,25 +275,43 @@ struct LostFocusCase {
 
 TEST_F(SweepProgrammingTest, LeavingAFrequencyFieldLimitsItToTheClockOver32) {
   const LostFocusCase cases[] = {
-      {"start above the limit", Text1_LostFocus, {"600000", "2", "16000000"},
+      {"start above the limit",
+       Text1_LostFocus,
+       {"600000", "2", "16000000"},
        {"499999", "2", "16000000"}},
-      {"start just above", Text1_LostFocus, {"500001", "2", "16000000"},
+      {"start just above",
+       Text1_LostFocus,
+       {"500001", "2", "16000000"},
        {"499999", "2", "16000000"}},
-      {"start at the limit stays", Text1_LostFocus, {"500000", "2", "16000000"},
+      {"start at the limit stays",
+       Text1_LostFocus,
+       {"500000", "2", "16000000"},
        {"500000", "2", "16000000"}},
-      {"internal oscillator limit", Text1_LostFocus, {"524251", "2", "16776000"},
+      {"internal oscillator limit",
+       Text1_LostFocus,
+       {"524251", "2", "16776000"},
        {"524249", "2", "16776000"}},
-      {"internal oscillator at limit", Text1_LostFocus, {"524250", "2", "16776000"},
+      {"internal oscillator at limit",
+       Text1_LostFocus,
+       {"524250", "2", "16776000"},
        {"524250", "2", "16776000"}},
-      {"negative start passes", Text1_LostFocus, {"-100", "2", "16000000"},
+      {"negative start passes",
+       Text1_LostFocus,
+       {"-100", "2", "16000000"},
        {"-100", "2", "16000000"}},
-      {"delta checks only delta", Text2_LostFocus, {"900000", "600000", "16000000"},
+      {"delta checks only delta",
+       Text2_LostFocus,
+       {"900000", "600000", "16000000"},
        {"900000", "499999", "16000000"}},
       {"clock 0 becomes 1", Text7_LostFocus, {"30000", "2", "0"}, {"-1", "-1", "1"}},
       {"negative clock becomes 1", Text7_LostFocus, {"30000", "2", "-5"}, {"-1", "-1", "1"}},
-      {"clock checks both fields", Text7_LostFocus, {"600000", "700000", "16000000"},
+      {"clock checks both fields",
+       Text7_LostFocus,
+       {"600000", "700000", "16000000"},
        {"499999", "499999", "16000000"}},
-      {"clock within limits", Text7_LostFocus, {"30000", "2", "16776000"},
+      {"clock within limits",
+       Text7_LostFocus,
+       {"30000", "2", "16776000"},
        {"30000", "2", "16776000"}},
   };
   for (const LostFocusCase& c : cases) {
@@ -338,17 +354,28 @@ TEST_F(SweepProgrammingTest, AFieldCheckThatCannotApplyShowsABoxAndChangesNothin
     FieldTexts texts;
     Lines boxes;
   } cases[] = {
-      {"check value beyond 32 bits", Text1_LostFocus, {"1E20", "2", "1E15"},
+      {"check value beyond 32 bits",
+       Text1_LostFocus,
+       {"1E20", "2", "1E15"},
        {"MCLK,Ref Clock Frequency: the value 1E15 is too large."}},
-      {"negative check value beyond 32 bits", Text1_LostFocus, {"30000", "2", "-1E15"},
+      {"negative check value beyond 32 bits",
+       Text1_LostFocus,
+       {"30000", "2", "-1E15"},
        {"MCLK,Ref Clock Frequency: the value -1E15 is too small."}},
-      {"start beyond a double", Text1_LostFocus, {"1E999", "2", "16000000"},
+      {"start beyond a double",
+       Text1_LostFocus,
+       {"1E999", "2", "16000000"},
        {"Start Frequency (Hz): the value 1E999 is too large."}},
-      {"delta beyond a double", Text2_LostFocus, {"30000", "9E9999", "16000000"},
+      {"delta beyond a double",
+       Text2_LostFocus,
+       {"30000", "9E9999", "16000000"},
        {"Delta Frequency (Hz): the value 9E9999 is too large."}},
-      {"clock beyond a double: one box", Text7_LostFocus, {"30000", "2", "1E999"},
+      {"clock beyond a double: one box",
+       Text7_LostFocus,
+       {"30000", "2", "1E999"},
        {"MCLK,Ref Clock Frequency: the value 1E999 is too large."}},
-      {"clock check refuses only the field that needs it", Text7_LostFocus,
+      {"clock check refuses only the field that needs it",
+       Text7_LostFocus,
        {"30000", "1E20", "1E15"},
        {"MCLK,Ref Clock Frequency: the value 1E15 is too large."}},
   };

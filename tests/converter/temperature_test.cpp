@@ -24,9 +24,9 @@ TEST(TemperatureOfWord, ReadsFourteenBitTwosComplementInThirtySecondsUnmasked) {
     std::int32_t word;
     double celsius;
   } cases[] = {
-      {800, 25},         {812, 25.375},        {8191, 255.96875}, {8192, -256},
-      {16383, -0.03125}, {0, 0},               {0x4000, 0},       {0x4001, 0.03125},
-      {0xFFFF, 1535.96875},  // bits 15..14 set: (65535 - 16384) / 32
+      {800, 25}, {812, 25.375}, {8191, 255.96875}, {8192, -256},         {16383, -0.03125},
+      {0, 0},    {0x4000, 0},   {0x4001, 0.03125}, {0xFFFF, 1535.96875},  // bits 15..14 set: (65535
+                                                                          // - 16384) / 32
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.word);
@@ -47,7 +47,10 @@ TEST_F(MeasureTemperatureTest, AResultReadyAtOnceIsShownWithoutABox) {
     std::uint8_t high, low;
     const char* shown;
   } cases[] = {
-      {0x03, 0x20, "25"}, {0x1F, 0xFF, "255.96875"}, {0x20, 0x00, "-256"}, {0x40, 0x00, "0"},
+      {0x03, 0x20, "25"},
+      {0x1F, 0xFF, "255.96875"},
+      {0x20, 0x00, "-256"},
+      {0x40, 0x00, "0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.shown);
@@ -87,9 +90,8 @@ TEST_F(MeasureTemperatureTest, ALateResultShowsProgressThenTheCompletionBox) {
 
   measure_temperature(s);
 
-  EXPECT_EQ(captions_during_poll,
-            (Lines{"Current Device Temperature", "Measurement In progress",
-                   "Measurement In progress", "Measurement In progress"}));
+  EXPECT_EQ(captions_during_poll, (Lines{"Current Device Temperature", "Measurement In progress",
+                                         "Measurement In progress", "Measurement In progress"}));
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].text, "Device Temperature Measurement Complete");
   EXPECT_EQ(dialogs.boxes[0].title, app_title);
@@ -140,9 +142,9 @@ TEST(MsDelay, WaitsAtLeastTheCountAndEndsAcrossMidnight) {
     double time_of_day_s;
     std::int32_t n;
   } cases[] = {
-      {8 * 3600.0, 1},  {8 * 3600.0, 2},     {8 * 3600.0, 5},    {8 * 3600.0 + 0.0013, 5},
-      {86399.999, 5},   {86399.9999, 2},     {86399.995, 5},     {86399.990, 1},
-      {86399.0, 5},     {0.0, 5},
+      {8 * 3600.0, 1}, {8 * 3600.0, 2}, {8 * 3600.0, 5}, {8 * 3600.0 + 0.0013, 5},
+      {86399.999, 5},  {86399.9999, 2}, {86399.995, 5},  {86399.990, 1},
+      {86399.0, 5},    {0.0, 5},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.time_of_day_s) + " + " + std::to_string(c.n) + " ms");
