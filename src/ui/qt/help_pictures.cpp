@@ -1,0 +1,145 @@
+// Screenshots of our own main window for the help pages.
+#include "ui/qt/help_pictures.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QPainter>
+#include <QTabWidget>
+#include <initializer_list>
+
+#include "app/application.h"
+#include "sim/virtual_board.h"
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_strip_chart.h"
+#include "util/clock.h"
+
+namespace quelnor::ui::qt {
+namespace {
+
+// Answers every box as its default button would and cancels the save dialog: nothing
+// modal appears while the pictures are made.
+class SilentDialogs final : public util::OperatorDialogs {
+ public:
+  util::Answer show_message(const util::MessageBox& box) override {
+    return box.buttons == util::Buttons::ok ? util::Answer::ok : util::Answer::cancel;
+  }
+  std::string save_file(const util::SaveDialogRequest&) override { return {}; }
+};
+
+class NoPump final : public util::EventPump {
+ public:
+  void service_pending_input() override {}
+};
+
+// The part of the window covering the named controls.
+QPixmap grab_region(MainWindow& window, std::initializer_list<const char*> names) {
+  QRect region;
+  for (const char* name : names) {
+    QWidget* widget = window.control(name);
+    if (!widget) continue;
+    region |= QRect(widget->mapTo(&window, QPoint(0, 0)), widget->size());
+  }
+  return window.grab(region.adjusted(-3, -3, 3, 3));
+}
+
+QPixmap words(const QString& text, QSize size) {
+  QPixmap picture(size);
+  picture.fill(Qt::white);
+  QPainter painter(&picture);
+  painter.drawRect(picture.rect().adjusted(0, 0, -1, -1));
+  painter.drawText(picture.rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, text);
+  return picture;
+}
+
+QPixmap save_dialog_picture(const std::string& folder) {
+  QFileDialog dialog(nullptr, QString(), QString::fromStdString(folder), "Log Files (*.csv)");
+  dialog.setOptions(QFileDialog::DontUseNativeDialog | QFileDialog::DontConfirmOverwrite);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.selectFile("Impedance & Phase Data");
+  dialog.setAttribute(Qt::WA_DontShowOnScreen);
+  dialog.resize(564, 416);
+  dialog.show();
+  QCoreApplication::processEvents();
+  QPixmap picture = dialog.grab();
+  dialog.hide();
+  return picture;
+}
+
+}  // namespace
+
+QPixmap fit_picture(const QPixmap& picture, QSize size) {
+  QPixmap fitted(size);
+  fitted.fill(QApplication::palette().window().color());
+  if (picture.isNull()) return fitted;
+  const QPixmap scaled = picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QPainter painter(&fitted);
+  painter.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
+                     scaled);
+  return fitted;
+}
+
+HelpPictures make_help_pictures(const std::string& executable_dir) {
+  HelpPictures pictures;
+  util::VirtualClock clock;
+  SilentDialogs dialogs;
+  NoPump pump;
+  MainWindow window;
+  window.setAttribute(Qt::WA_DontShowOnScreen);
+  app::ApplicationOptions options;
+  options.board = app::BoardKind::sim;
+  options.executable_dir = executable_dir;
+  app::Application application(options,
+                               {clock, dialogs, pump, window.strip1(), window.strip2()});
+  if (!application.start_up()) {
+    const QString missing = "The virtual board did not start, so this picture is missing.";
+    pictures.sweep_parameters = words(missing, {195, 296});
+    pictures.settings_groups = words(missing, {312, 332});
+    pictures.workflow_column = words(missing, {372, 330});
+    pictures.impedance_chart = words(missing, {872, 331});
+    pictures.phase_chart = words(missing, {874, 330});
+    pictures.save_dialog = fit_picture(save_dialog_picture(executable_dir), {564, 416});
+    return pictures;
+  }
+  window.bind(application);
+  application.load();
+  window.render();
+  window.show();
+  QCoreApplication::processEvents();
+  pictures.sweep_parameters = fit_picture(grab_region(window, {"sweep_parameters"}), {195, 296});
+
+  // A 200 kOhm resistor from 30 kHz to 35 kHz in 50 Hz steps, calibrated on itself, with
+  // the theoretical profile drawn beside the measurement.
+  app::OperatorActions& actions = application.actions();
+  actions.type_text("Text2", "50");
+  actions.leave("Text2");
+  actions.click("Command2");
+  actions.click("Command6");
+  actions.set_check("Check1", true);
+  actions.click("Command1");
+  window.render();
+  QCoreApplication::processEvents();
+  pictures.settings_groups = fit_picture(
+      grab_region(window, {"system_clock", "output_excitation", "pga_control",
+                           "Frm_choose_impedence_type"}),
+      {312, 332});
+  pictures.workflow_column = fit_picture(
+      grab_region(window, {"Command2", "dds_settling", "calibration_gain_factor",
+                           "internal_temperature", "start_sweep"}),
+      {372, 330});
+  pictures.impedance_chart = fit_picture(window.strip1().grab(), {872, 331});
+
+  // The same sweep over a capacitor: its phase lies flat near -90 degrees.
+  if (sim::VirtualBoard* board = application.virtual_board()) board->set_dut("C15p");
+  actions.set_check("Check1", false);
+  actions.click("Command1");
+  application.session().form.SSTab1 = 1;
+  window.render();
+  QCoreApplication::processEvents();
+  pictures.phase_chart = fit_picture(window.strip2().grab(), {874, 330});
+  window.hide();
+
+  pictures.save_dialog = fit_picture(save_dialog_picture(executable_dir), {564, 416});
+  return pictures;
+}
+
+}  // namespace quelnor::ui::qt

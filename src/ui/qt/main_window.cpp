@@ -1,0 +1,527 @@
+// The main window: five columns of groups above the two result charts.
+#include "ui/qt/main_window.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "model/form1_controls.h"
+#include "ui/qt/captioned_button.h"
+#include "ui/qt/help_windows.h"
+#include "ui/qt/qt_strip_chart.h"
+#include "ui/qt/window_style.h"
+
+namespace quelnor::ui::qt {
+namespace {
+
+using model::Form1Controls;
+
+template <typename Control>
+struct Named {
+  const char* name;
+  Control Form1Controls::*field;
+};
+
+const Named<model::TextBox> text_boxes[] = {
+    {"Text1", &Form1Controls::Text1},   {"Text2", &Form1Controls::Text2},
+    {"Text3", &Form1Controls::Text3},   {"Text4", &Form1Controls::Text4},
+    {"Text7", &Form1Controls::Text7},   {"Text10", &Form1Controls::Text10},
+    {"Text11", &Form1Controls::Text11}, {"Text6", &Form1Controls::Text6},
+    {"Text5", &Form1Controls::Text5},
+};
+
+const Named<model::OptionButton> option_buttons[] = {
+    {"ExternalClock", &Form1Controls::ExternalClock},
+    {"InternalClock", &Form1Controls::InternalClock},
+    {"Option3", &Form1Controls::Option3},
+    {"Option4", &Form1Controls::Option4},
+    {"Option5", &Form1Controls::Option5},
+    {"Option6", &Form1Controls::Option6},
+    {"Option1", &Form1Controls::Option1},
+    {"Option2", &Form1Controls::Option2},
+    {"Opt_resistor", &Form1Controls::Opt_resistor},
+    {"Opt_capacitor", &Form1Controls::Opt_capacitor},
+    {"Optresistorandcapseries", &Form1Controls::Optresistorandcapseries},
+    {"Optresisandcapparallel", &Form1Controls::Optresisandcapparallel},
+    {"Complex", &Form1Controls::Complex},
+    {"Multiply_by_one", &Form1Controls::Multiply_by_one},
+    {"Multiply_by_two", &Form1Controls::Multiply_by_two},
+    {"Multiply_by_four", &Form1Controls::Multiply_by_four},
+    {"Option7", &Form1Controls::Option7},
+    {"Option8", &Form1Controls::Option8},
+};
+
+const Named<model::CheckBox> check_boxes[] = {
+    {"Continuous_sweep_text", &Form1Controls::Continuous_sweep_text},
+    {"Check1", &Form1Controls::Check1},
+};
+
+const Named<model::CommandButton> command_buttons[] = {
+    {"help", &Form1Controls::help},         {"Command2", &Form1Controls::Command2},
+    {"Command6", &Form1Controls::Command6}, {"Command5", &Form1Controls::Command5},
+    {"Command1", &Form1Controls::Command1}, {"Download_data", &Form1Controls::Download_data},
+};
+
+const Named<model::Label> labels[] = {
+    {"label_start", &Form1Controls::label_start},
+    {"label_delta", &Form1Controls::label_delta},
+    {"label_increments", &Form1Controls::label_increments},
+    {"label_settling", &Form1Controls::label_settling},
+    {"label_mclk", &Form1Controls::label_mclk},
+    {"Label17", &Form1Controls::Label17},
+    {"Label19", &Form1Controls::Label19},
+    {"Label5", &Form1Controls::Label5},
+    {"Label20", &Form1Controls::Label20},
+    {"Label10", &Form1Controls::Label10},
+    {"Label8", &Form1Controls::Label8},
+    {"Label9", &Form1Controls::Label9},
+};
+
+const Named<model::Frame> frames[] = {
+    {"sweep_parameters", &Form1Controls::sweep_parameters},
+    {"system_clock", &Form1Controls::system_clock},
+    {"output_excitation", &Form1Controls::output_excitation},
+    {"pga_control", &Form1Controls::pga_control},
+    {"Frm_choose_impedence_type", &Form1Controls::Frm_choose_impedence_type},
+    {"dds_settling", &Form1Controls::dds_settling},
+    {"calibration_gain_factor", &Form1Controls::calibration_gain_factor},
+    {"internal_temperature", &Form1Controls::internal_temperature},
+    {"start_sweep", &Form1Controls::start_sweep},
+};
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+// Widths of the five columns; together with the gaps they fill the 897-pixel client area.
+constexpr int column_widths[5] = {172, 132, 214, 190, 165};
+constexpr int top_height = 338;
+
+}  // namespace
+
+const std::vector<std::string>& MainWindow::focus_order() {
+  static const std::vector<std::string> order = {
+      "Text1",          "Text2",          "Text3",
+      "Text4",          "Text7",          "Option1",
+      "Option2",        "Option3",        "Option4",
+      "Option5",        "Option6",        "ExternalClock",
+      "InternalClock",  "Opt_resistor",   "Opt_capacitor",
+      "Optresistorandcapseries",          "Optresisandcapparallel",
+      "Complex",        "Text10",         "Text11",
+      "Text6",          "Text5",          "Continuous_sweep_text",
+      "help",           "Command2",       "Command6",
+      "Command1",       "Download_data",  "Check1",
+      "Multiply_by_one", "Multiply_by_two", "Multiply_by_four",
+      "Option7",        "Option8",        "Command5",
+  };
+  return order;
+}
+
+MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
+  build();
+  help_ = std::make_unique<HelpWindows>(
+      [this](std::string_view qualified) {
+        act([&](app::OperatorActions& a) { a.click(qualified); });
+      },
+      [this](std::string_view form) {
+        act([&](app::OperatorActions& a) { a.close_window(form); });
+      },
+      [this] { return application_ ? application_->executable_dir() : std::string(); });
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::build() {
+  setFont(main_window_font());
+  setFixedSize(client_width, client_height);
+  setStyleSheet(main_window_style_sheet());
+
+  auto* root = new QVBoxLayout(this);
+  root->setContentsMargins(4, 4, 4, 4);
+  root->setSpacing(4);
+  auto* columns_row = new QHBoxLayout;
+  columns_row->setSpacing(4);
+  root->addLayout(columns_row);
+
+  QVBoxLayout* columns[5];
+  for (int i = 0; i < 5; ++i) {
+    auto* holder = new QWidget(this);
+    holder->setFixedSize(column_widths[i], top_height);
+    columns[i] = new QVBoxLayout(holder);
+    columns[i]->setContentsMargins(0, 0, 0, 0);
+    columns[i]->setSpacing(4);
+    columns_row->addWidget(holder);
+  }
+  columns_row->addStretch();
+
+  auto name = [this](QWidget* widget, const std::string& control_name) {
+    widget->setObjectName(qs(control_name));
+    controls_[control_name] = widget;
+    names_[widget] = control_name;
+  };
+  auto group = [&](const char* frame_name, QVBoxLayout* column) {
+    auto* box = new QGroupBox(this);
+    name(box, frame_name);
+    column->addWidget(box);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(6, 4, 6, 6);
+    layout->setSpacing(2);
+    return std::pair<QGroupBox*, QVBoxLayout*>(box, layout);
+  };
+  auto push_button = [&](const char* button_name, QLayout* layout) {
+    auto* button = new QPushButton(this);
+    button->setMinimumHeight(26);
+    name(button, button_name);
+    layout->addWidget(button);
+    connect(button, &QPushButton::clicked, this, [this, button_name] {
+      act([&](app::OperatorActions& a) { a.click(button_name); });
+    });
+    return button;
+  };
+  auto label = [&](const char* label_name, QLayout* layout) {
+    auto* text = new QLabel(this);
+    text->setWordWrap(true);
+    text->setTextFormat(Qt::PlainText);
+    name(text, label_name);
+    if (layout) layout->addWidget(text);
+    return text;
+  };
+  auto line_edit = [&](const char* box_name, QLayout* layout) {
+    auto* edit = new QLineEdit(this);
+    name(edit, box_name);
+    if (layout) layout->addWidget(edit);
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this, box_name](const QString& text) {
+      act([&](app::OperatorActions& a) { a.type_text(box_name, text.toStdString()); });
+    });
+    return edit;
+  };
+  std::map<int, QButtonGroup*> button_groups;
+  auto option = [&](const char* option_name, int group_number, QLayout* layout) {
+    auto* captioned = new CaptionedButton(CaptionedButton::Kind::option, this);
+    name(captioned->button(), option_name);
+    captioned->caption_label()->setObjectName(qs(std::string(option_name) + "_caption"));
+    layout->addWidget(captioned);
+    QButtonGroup*& exclusive = button_groups[group_number];
+    if (!exclusive) exclusive = new QButtonGroup(this);
+    exclusive->addButton(captioned->button());
+    captioned->button()->installEventFilter(this);
+    connect(captioned->button(), &QAbstractButton::clicked, this, [this, option_name] {
+      act([&](app::OperatorActions& a) { a.click(option_name); });
+    });
+  };
+  auto check = [&](const char* check_name, QLayout* layout) {
+    auto* captioned = new CaptionedButton(CaptionedButton::Kind::check, this);
+    name(captioned->button(), check_name);
+    captioned->caption_label()->setObjectName(qs(std::string(check_name) + "_caption"));
+    captioned->caption_label()->setProperty("blue", true);
+    layout->addWidget(captioned);
+    captioned->button()->installEventFilter(this);
+    connect(captioned->button(), &QAbstractButton::clicked, this, [this, check_name](bool ticked) {
+      act([&](app::OperatorActions& a) { a.set_check(check_name, ticked); });
+    });
+  };
+
+  // Column 1: help and the sweep parameters, each label above its box.
+  push_button("help", columns[0]);
+  {
+    auto [box, layout] = group("sweep_parameters", columns[0]);
+    const std::pair<const char*, const char*> rows[] = {{"label_start", "Text1"},
+                                                        {"label_delta", "Text2"},
+                                                        {"label_increments", "Text3"},
+                                                        {"label_settling", "Text4"},
+                                                        {"label_mclk", "Text7"}};
+    for (const auto& [label_name, box_name] : rows) {
+      label(label_name, layout);
+      line_edit(box_name, layout);
+      layout->addSpacing(3);
+    }
+    layout->addStretch();
+  }
+  // Column 2: clock, excitation and gain.
+  {
+    auto [box, layout] = group("system_clock", columns[1]);
+    option("ExternalClock", model::group_clock, layout);
+    option("InternalClock", model::group_clock, layout);
+  }
+  {
+    auto [box, layout] = group("output_excitation", columns[1]);
+    for (const char* n : {"Option3", "Option4", "Option5", "Option6"}) {
+      option(n, model::group_excitation, layout);
+    }
+  }
+  {
+    auto [box, layout] = group("pga_control", columns[1]);
+    option("Option1", model::group_pga, layout);
+    option("Option2", model::group_pga, layout);
+  }
+  columns[1]->addStretch();
+  // Column 3: the calibration circuit, each value label left of its box.
+  {
+    auto [box, layout] = group("Frm_choose_impedence_type", columns[2]);
+    for (const char* n : {"Opt_resistor", "Opt_capacitor", "Optresistorandcapseries",
+                          "Optresisandcapparallel", "Complex"}) {
+      option(n, model::group_circuit, layout);
+    }
+    layout->addSpacing(6);
+    auto* grid = new QGridLayout;
+    grid->setHorizontalSpacing(4);
+    grid->setVerticalSpacing(4);
+    const std::pair<const char*, const char*> rows[] = {
+        {"Label17", "Text10"}, {"Label19", "Text11"}, {"Label5", "Text6"}};
+    int row = 0;
+    for (const auto& [label_name, box_name] : rows) {
+      grid->addWidget(label(label_name, nullptr), row, 0);
+      grid->addWidget(line_edit(box_name, nullptr), row, 1);
+      ++row;
+    }
+    grid->setColumnStretch(1, 1);
+    layout->addLayout(grid);
+    layout->addStretch();
+  }
+  columns[2]->addStretch();
+  // Column 4: programming, settling multiplier and the gain factor.
+  push_button("Command2", columns[3]);
+  {
+    auto [box, layout] = group("dds_settling", columns[3]);
+    for (const char* n : {"Multiply_by_one", "Multiply_by_two", "Multiply_by_four"}) {
+      option(n, model::group_settling, layout);
+    }
+  }
+  {
+    auto [box, layout] = group("calibration_gain_factor", columns[3]);
+    option("Option7", model::group_calibration, layout);
+    option("Option8", model::group_calibration, layout);
+    layout->addSpacing(2);
+    push_button("Command6", layout);
+    label("Label20", layout)->setProperty("blue", true);
+    line_edit("Text5", layout);
+  }
+  columns[3]->addStretch();
+  // Column 5: temperature and the sweep.
+  {
+    auto [box, layout] = group("internal_temperature", columns[4]);
+    push_button("Command5", layout);
+    label("Label10", layout)->setProperty("blue", true);
+    auto* reading = new QHBoxLayout;
+    reading->setSpacing(6);
+    reading->addWidget(label("Label8", nullptr));
+    reading->addWidget(label("Label9", nullptr), 1);
+    layout->addLayout(reading);
+  }
+  {
+    auto [box, layout] = group("start_sweep", columns[4]);
+    check("Continuous_sweep_text", layout);
+    check("Check1", layout);
+    push_button("Command1", layout);
+    auto* bar = new QProgressBar(this);
+    bar->setTextVisible(false);
+    bar->setFixedHeight(16);
+    name(bar, "PBar");
+    layout->addWidget(bar);
+    push_button("Download_data", layout);
+  }
+  columns[4]->addStretch();
+
+  // Below: the two chart pages.
+  tabs_ = new QTabWidget(this);
+  name(tabs_, "SSTab1");
+  strip1_ = new QtStripChart;
+  strip1_->setObjectName("Strip1");
+  strip2_ = new QtStripChart;
+  strip2_->setObjectName("Strip2");
+  tabs_->addTab(strip1_, qs(Form1Controls::tab_captions[0]));
+  tabs_->addTab(strip2_, qs(Form1Controls::tab_captions[1]));
+  controls_["Strip1"] = strip1_;
+  controls_["Strip2"] = strip2_;
+  root->addWidget(tabs_, 1);
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    // Which page shows is presentation, not a setting: the model keeps it so the view can
+    // be rebuilt from it.
+    if (!rendering_ && application_) application_->session().form.SSTab1 = index;
+  });
+
+  // Captions before the first render, so the window reads right even unbound.
+  const Form1Controls defaults;
+  for (const auto& entry : labels) {
+    static_cast<QLabel*>(controls_[entry.name])->setText(qs((defaults.*entry.field).caption));
+  }
+
+  const std::vector<std::string>& order = focus_order();
+  for (std::size_t i = 0; i + 1 < order.size(); ++i) {
+    setTabOrder(controls_[order[i]], controls_[order[i + 1]]);
+  }
+  for (const auto& [widget_name, widget] : controls_) {
+    if (qobject_cast<QPushButton*>(widget)) widget->installEventFilter(this);
+  }
+}
+
+void MainWindow::bind(app::Application& application) {
+  application_ = &application;
+  render();
+}
+
+QWidget* MainWindow::control(std::string_view name) const {
+  const auto found = controls_.find(name);
+  return found == controls_.end() ? nullptr : found->second;
+}
+
+QString MainWindow::shown_text(std::string_view name) const {
+  QWidget* widget = control(name);
+  if (auto* edit = qobject_cast<QLineEdit*>(widget)) return edit->text();
+  if (auto* text = qobject_cast<QLabel*>(widget)) return text->text();
+  if (auto* box = qobject_cast<QGroupBox*>(widget)) return box->title();
+  if (auto* button = qobject_cast<QPushButton*>(widget)) return button->text();
+  if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+    if (auto* captioned = dynamic_cast<CaptionedButton*>(button->parentWidget())) {
+      return captioned->caption();
+    }
+  }
+  return {};
+}
+
+void MainWindow::act(const std::function<void(app::OperatorActions&)>& action) {
+  if (!application_) return;
+  ++action_depth_;
+  action(application_->actions());
+  --action_depth_;
+  render();
+  if (action_depth_ == 0 && close_pending_) {
+    close_pending_ = false;
+    close();
+  }
+}
+
+void MainWindow::render() {
+  if (!application_) return;
+  render_self();
+  help_->render(application_->actions());
+}
+
+void MainWindow::render_self() {
+  rendering_ = true;
+  Form1Controls& form = application_->session().form;
+  setWindowTitle(qs(form.caption));
+
+  for (const auto& entry : text_boxes) {
+    const model::TextBox& model_box = form.*entry.field;
+    auto* edit = static_cast<QLineEdit*>(controls_[entry.name]);
+    edit->setMaxLength(model_box.max_length > 0 ? model_box.max_length : 32767);
+    if (edit->text() != qs(model_box.text)) edit->setText(qs(model_box.text));
+    edit->setEnabled(model_box.enabled);
+  }
+  // One group at a time: exclusivity off while the model's choice is copied, so a group
+  // with nothing selected shows nothing selected.
+  std::map<QButtonGroup*, bool> groups;
+  for (const auto& entry : option_buttons) {
+    auto* button = static_cast<QAbstractButton*>(controls_[entry.name]);
+    if (button->group()) button->group()->setExclusive(false);
+  }
+  for (const auto& entry : option_buttons) {
+    const model::OptionButton& model_option = form.*entry.field;
+    auto* button = static_cast<QAbstractButton*>(controls_[entry.name]);
+    static_cast<CaptionedButton*>(button->parentWidget())->set_caption(qs(model_option.caption));
+    button->setChecked(model_option.value);
+    button->parentWidget()->setEnabled(model_option.enabled);
+  }
+  for (const auto& entry : option_buttons) {
+    auto* button = static_cast<QAbstractButton*>(controls_[entry.name]);
+    if (button->group()) button->group()->setExclusive(true);
+  }
+  for (const auto& entry : check_boxes) {
+    const model::CheckBox& model_check = form.*entry.field;
+    auto* button = static_cast<QAbstractButton*>(controls_[entry.name]);
+    static_cast<CaptionedButton*>(button->parentWidget())->set_caption(qs(model_check.caption));
+    button->setChecked(model_check.value);
+    button->parentWidget()->setEnabled(model_check.enabled);
+  }
+  for (const auto& entry : command_buttons) {
+    const model::CommandButton& model_button = form.*entry.field;
+    auto* button = static_cast<QPushButton*>(controls_[entry.name]);
+    button->setText(qs(model_button.caption));
+    button->setEnabled(model_button.enabled);
+  }
+  for (const auto& entry : labels) {
+    auto* text = static_cast<QLabel*>(controls_[entry.name]);
+    if (text->text() != qs((form.*entry.field).caption)) text->setText(qs((form.*entry.field).caption));
+  }
+  for (const auto& entry : frames) {
+    static_cast<QGroupBox*>(controls_[entry.name])->setTitle(qs((form.*entry.field).caption));
+  }
+  auto* bar = static_cast<QProgressBar*>(controls_["PBar"]);
+  // A range of zero width would make Qt animate a busy bar; show an empty bar instead.
+  if (form.PBar.max > form.PBar.min) {
+    bar->setRange(form.PBar.min, form.PBar.max);
+    bar->setValue(std::clamp(form.PBar.value, form.PBar.min, form.PBar.max));
+  } else {
+    bar->setRange(0, 1);
+    bar->setValue(0);
+  }
+  if (form.SSTab1 >= 0 && form.SSTab1 < tabs_->count()) tabs_->setCurrentIndex(form.SSTab1);
+
+  const bool visible = application_->actions().window_visible("Form1");
+  if (visible != isVisible()) setVisible(visible);
+  apply_model_focus();
+  rendering_ = false;
+}
+
+void MainWindow::apply_model_focus() {
+  Form1Controls& form = application_->session().form;
+  if (form.focused == last_seen_focus_) return;
+  last_seen_focus_ = form.focused;
+  if (QWidget* widget = control(form.focused); widget && isVisible()) {
+    widget->setFocus(Qt::OtherFocusReason);
+  }
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  const auto named = names_.find(watched);
+  if (named != names_.end() && application_ && !rendering_) {
+    if (event->type() == QEvent::FocusIn) {
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        application_->session().form.focused = named->second;
+        last_seen_focus_ = named->second;
+      }
+    } else if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched)) {
+      // Losing the focus to a message box or a menu is not leaving the box.
+      const auto reason = static_cast<QFocusEvent*>(event)->reason();
+      if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+        const std::string box_name = named->second;
+        act([&](app::OperatorActions& a) { a.leave(box_name); });
+      }
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (!application_) {
+    event->accept();
+    return;
+  }
+  if (action_depth_ > 0) {
+    // A handler is still running below us (a sweep servicing input). Close once it has
+    // returned; a continuous run is stopped the way the operator stops it.
+    event->ignore();
+    close_pending_ = true;
+    if (application_->session().form.Continuous_sweep_text.value) {
+      application_->actions().set_check("Continuous_sweep_text", false);
+    }
+    return;
+  }
+  application_->actions().close_window("Form1");
+  event->accept();
+  if (on_closed_) on_closed_();
+}
+
+}  // namespace quelnor::ui::qt

@@ -1,0 +1,51 @@
+// The windowed program.
+#include "ui/qt/run_window.h"
+
+#include <QApplication>
+#include <memory>
+
+#include "ui/qt/main_window.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/qt_event_pump.h"
+#include "ui/qt/qt_strip_chart.h"
+#include "ui/qt/virtual_board_panel.h"
+#include "util/clock.h"
+
+namespace quelnor::ui::qt {
+
+int run_window(const app::ApplicationOptions& options, int argc, char** argv) {
+  QApplication qt_application(argc, argv);
+  // The virtual-board panel is a window of its own; the program ends with the main window.
+  qt_application.setQuitOnLastWindowClosed(false);
+
+  QtDialogs dialogs;
+  MainWindow window;
+  std::unique_ptr<VirtualBoardPanel> panel;
+  QtEventPump pump([&] {
+    window.render();
+    if (panel) panel->refresh();
+  });
+  util::SystemClock clock;
+  app::ApplicationOptions running = options;
+  // On the virtual board an operator waits as long as the chip would make them wait.
+  if (running.board == app::BoardKind::sim) running.virtual_board_real_time = true;
+  app::Application application(running,
+                               {clock, dialogs, pump, window.strip1(), window.strip2()});
+
+  if (!application.start_up()) return 1;
+
+  window.set_on_closed([] { QCoreApplication::quit(); });
+  window.bind(application);
+  application.load();
+  window.render();
+  window.show();
+  window.render();
+  if (sim::VirtualBoard* board = application.virtual_board()) {
+    panel = std::make_unique<VirtualBoardPanel>(*board);
+    panel->move(window.frameGeometry().topRight() + QPoint(12, 0));
+    panel->show();
+  }
+  return QApplication::exec();
+}
+
+}  // namespace quelnor::ui::qt
