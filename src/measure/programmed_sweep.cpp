@@ -9,10 +9,8 @@ namespace quelnor::measure {
 
 ProgrammedSweep program_sweep(model::Session& s) {
   converter::enter_standby_quiet(s);
-  converter::program_start_frequency(s);
-  converter::program_increments(s);
-  converter::program_delta_frequency(s);
-  converter::program_settling_cycles(s);
+  // Start, increments, delta, settling; every field is checked before the first write.
+  converter::program_sweep_registers(s);
   ProgrammedSweep sweep;
   sweep.start_hz = s.sweep.start_frequency < 0.0 ? 0.0 : s.sweep.start_frequency;
   sweep.delta_hz = s.sweep.delta_frequency < 0.0 ? 0.0 : s.sweep.delta_frequency;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "converter/register_map.h"
+#include "converter/sweep_programming.h"
 #include "link/driver_library.h"
 #include "link/register_transport.h"
 #include "link/tracing_driver.h"
@@ -28,8 +29,10 @@ class FakeSweepChip final : public link::DriverLibrary {
  public:
   // (R, I) raw counts of point i (i counts from 0 at the initialise command).
   std::function<std::pair<int, int>(int point)> data = [](int) { return std::pair{6000, 8000}; };
-  // Status reads answering "not valid" after every new point before data is valid.
+  // Status reads answering "not valid" after every increment before data is valid.
   int invalid_reads_per_point = 0;
+  // Status reads answering "not valid" from now on, before the next increment.
+  int invalid_reads_pending = 0;
   bool never_valid = false;
   // Reports sweep complete once this many increments were made (-1: at the programmed count).
   int complete_after_increments = -1;
@@ -76,11 +79,10 @@ class FakeSweepChip final : public link::DriverLibrary {
     switch (code) {
       case converter::command::initialise:
         point = 0;
-        pending_invalid_ = invalid_reads_per_point;
         break;
       case converter::command::increment:
         ++point;
-        pending_invalid_ = invalid_reads_per_point;
+        invalid_reads_pending = invalid_reads_per_point;
         break;
       case converter::command::repeat:
         ++repeat_commands;
@@ -99,8 +101,8 @@ class FakeSweepChip final : public link::DriverLibrary {
       case converter::reg::status: {
         int status = temperature_valid_ ? converter::status_bit::temperature_valid : 0;
         if (!never_valid) {
-          if (pending_invalid_ > 0) {
-            --pending_invalid_;
+          if (invalid_reads_pending > 0) {
+            --invalid_reads_pending;
           } else {
             status |= converter::status_bit::data_valid;
           }
@@ -118,7 +120,6 @@ class FakeSweepChip final : public link::DriverLibrary {
     }
   }
 
-  int pending_invalid_ = 0;
   bool temperature_valid_ = false;
 };
 
@@ -152,6 +153,19 @@ struct SweepSession {
   link::RegisterTransport transport{usb, dialogs};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
+
+  SweepSession() {
+    s.form.select(s.form.ExternalClock);
+    s.transport.pga_bits = converter::pga_gain_x1;
+  }
+
+  // Programs the sweep from the fields as Program Device Registers does, then forgets the
+  // traffic and boxes so far.
+  void program() {
+    converter::program_sweep_registers(s);
+    traffic.clear();
+    dialogs.boxes.clear();
+  }
 
   std::vector<std::string> box_texts() const {
     std::vector<std::string> out;
