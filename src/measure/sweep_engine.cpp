@@ -12,6 +12,7 @@
 #include "measure/programmed_sweep.h"
 #include "util/checked_math.h"
 #include "util/numbers.h"
+#include "util/run_time_error.h"
 
 namespace quelnor::measure {
 namespace {
@@ -96,6 +97,9 @@ void sweep(model::Session& s, const SweepVariant& variant, std::int16_t& measure
   }
 
   data.plot_point_count = data.point_index;
+  if (data.plot_point_count == 0) {
+    throw util::RunTimeError(util::ErrorKind::out_of_bounds, "No sweep point measured");
+  }
   if (!s.plot_sweep_results) throw std::logic_error("No chart plotting installed");
   s.plot_sweep_results(variant.continuous_pass);
   s.form.PBar.value = 0;

@@ -1,0 +1,217 @@
+// The single sweep on the scripted chip: rows, calibration modes, register traffic per
+// point, the decided use of the freshly programmed sweep, and the failure box.
+#include <gtest/gtest.h>
+
+#include "measure/fake_sweep_chip.h"
+#include "measure/measurement_api.h"
+#include "measure/point_arithmetic.h"
+#include "util/run_time_error.h"
+
+namespace quelnor::measure {
+namespace {
+
+constexpr const char* failure_box = "Error completing sweep check values";
+constexpr const char* completion_box = " sweep complete:   Press ok  ";
+
+// A sweep session whose plot step records its calls instead of drawing.
+struct SweepFixture : test::SweepSession {
+  std::vector<bool> plot_calls;
+  std::function<void()> on_plot;
+  SweepFixture() {
+    s.plot_sweep_results = [this](bool continuous) {
+      plot_calls.push_back(continuous);
+      EXPECT_EQ(s.form.PBar.max, s.sweep.increment_count);
+      if (on_plot) on_plot();
+    };
+  }
+};
+
+TEST(FrequencySweep, OneIncrementGivesTwoRowsAndTheCompletionBox) {
+  SweepFixture t;
+  t.s.form.Text3.text = "1";
+  t.program();
+  t.s.form.PBar.value = 5;
+  frequency_sweep(t.s);
+
+  const model::SweepTable& table = t.s.data.sweep_table;
+  EXPECT_EQ(t.s.data.plot_point_count, 2);
+  EXPECT_EQ(t.s.data.point_index, 2);
+  EXPECT_EQ(table.frequency[0], 30000.0);
+  EXPECT_EQ(table.frequency[1], 30002.0);
+  EXPECT_EQ(table.real_part[1], 6000.0);
+  EXPECT_EQ(table.imaginary_part[1], 8000.0);
+  EXPECT_EQ(table.magnitude[1], 10000.0);
+  EXPECT_EQ(t.plot_calls, std::vector<bool>{false});
+  EXPECT_EQ(t.s.form.PBar.min, 0);
+  EXPECT_EQ(t.s.form.PBar.max, 1);
+  EXPECT_EQ(t.s.form.PBar.value, 0);
+  EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
+  EXPECT_EQ(t.pump.servicings, 1);
+  // The sweep enables or disables no control of its own.
+  EXPECT_FALSE(t.s.form.Download_data.enabled);
+}
+
+TEST(FrequencySweep, RegisterSequence) {
+  SweepFixture t;
+  t.s.form.Text3.text = "1";
+  t.program();
+  t.chip.invalid_reads_per_point = 2;  // the second point needs a repeat
+  frequency_sweep(t.s);
+  std::vector<std::string> expected = {
+      // standby and programming
+      "W 80 B0", "R 80 B0", "W 84 28", "R 84 28", "W 83 5C", "R 83 5C", "W 82 0F", "R 82 0F",
+      "W 89 01", "R 89 01", "W 88 00", "R 88 00", "W 87 43", "R 87 43", "W 86 00", "R 86 00",
+      "W 85 00", "R 85 00", "W 8B 0F", "R 8B 0F", "W 8A 00", "R 8A 00",
+      // external clock, initialise, start
+      "W 81 08", "R 81 08", "W 80 11", "R 80 11", "W 80 21", "R 80 21",
+      // point 0: complete flag, status, data, complete flag, increment
+      "R 8F 02", "R 8F 02", "R 94 17", "R 95 70", "R 96 1F", "R 97 40", "R 8F 02", "W 80 31",
+      "R 80 31",
+      // point 1: not valid, repeat, poll until valid
+      "R 8F 04", "W 80 41", "R 80 41", "R 8F 04", "R 8F 06", "R 94 17", "R 95 70", "R 96 1F",
+      "R 97 40", "R 8F 06", "W 80 31", "R 80 31"};
+  EXPECT_EQ(t.traffic, expected);
+}
+
+TEST(FrequencySweep, CalibrationModes) {
+  struct Case {
+    const char* name;
+    bool option7, option8;
+    double impedance, phase;
+  };
+  const double theta = phase_sweep(8000, 6000);
+  for (const Case c : {Case{"mid-point", true, false, 1 / (4e-10 * 10000), theta - 10},
+                       Case{"multi-point", false, true, 1 / (2.5e-10 * 10000), theta - 20},
+                       Case{"none", false, false, 0, 0}, Case{"both", true, true, 0, 0}}) {
+    SweepFixture t;
+    t.program();
+    t.s.form.Option7.value = c.option7;
+    t.s.form.Option8.value = c.option8;
+    t.s.form.Text5.text = "4E-10 and text";
+    t.s.data.system_phase = 10;
+    t.s.data.gain_factor_table.fill(2.5e-10);
+    t.s.data.system_phase_table.fill(20);
+    frequency_sweep(t.s);
+    const model::SweepTable& table = t.s.data.sweep_table;
+    EXPECT_EQ(t.s.data.plot_point_count, 101) << c.name;
+    EXPECT_DOUBLE_EQ(table.impedance[100], c.impedance) << c.name;
+    EXPECT_DOUBLE_EQ(table.phase[100], c.phase) << c.name;
+    EXPECT_EQ(table.magnitude[100], 10000.0) << c.name;
+    EXPECT_EQ(table.frequency[100], 30200.0) << c.name;
+    EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box}) << c.name;
+  }
+}
+
+TEST(FrequencySweep, MultiPointEntriesFollowThePointIndex) {
+  SweepFixture t;
+  t.program();
+  t.s.form.select(t.s.form.Option8);
+  for (int i = 0; i <= 100; ++i) {
+    t.s.data.gain_factor_table[i] = 1e-10 * (i + 1);
+    t.s.data.system_phase_table[i] = i;
+  }
+  frequency_sweep(t.s);
+  EXPECT_DOUBLE_EQ(t.s.data.sweep_table.impedance[7], 1 / (8e-10 * 10000));
+  EXPECT_DOUBLE_EQ(t.s.data.sweep_table.phase[7], phase_sweep(8000, 6000) - 7);
+  EXPECT_DOUBLE_EQ(t.s.data.gain_factor, 1e-10 * 101);  // the last point's
+}
+
+// Fields edited after the last programming are programmed by the sweep, and its rows,
+// point count and progress maximum follow what it programmed.
+TEST(FrequencySweep, UsesTheSweepItHasJustProgrammed) {
+  SweepFixture t;
+  t.program();
+  t.s.form.Text1.text = "31000";
+  t.s.form.Text3.text = "5";
+  frequency_sweep(t.s);
+  EXPECT_EQ(t.s.data.plot_point_count, 6);
+  EXPECT_EQ(t.s.data.sweep_table.frequency[0], 31000.0);
+  EXPECT_EQ(t.s.data.sweep_table.frequency[5], 31010.0);
+  EXPECT_EQ(t.lines("W 80 31").size(), 6u);
+}
+
+TEST(FrequencySweep, LargestSweepFillsRows0To511) {
+  SweepFixture t;
+  t.s.form.Text3.text = "511";
+  t.program();
+  t.s.data.sweep_table.frequency[512] = -1;
+  frequency_sweep(t.s);
+  EXPECT_EQ(t.s.data.plot_point_count, 512);
+  EXPECT_EQ(t.s.data.sweep_table.frequency[511], 30000.0 + 511 * 2);
+  EXPECT_EQ(t.s.data.sweep_table.frequency[512], -1.0);
+}
+
+TEST(FrequencySweep, EarlySweepCompleteLeavesOlderRowsAbove) {
+  SweepFixture t;
+  t.program();
+  t.s.data.sweep_table.impedance.fill(-5);
+  t.chip.complete_after_increments = 3;
+  frequency_sweep(t.s);
+  EXPECT_EQ(t.s.data.plot_point_count, 4);
+  EXPECT_EQ(t.s.data.sweep_table.impedance[4], -5.0);
+  EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
+}
+
+struct FailureCase {
+  const char* name;
+  void (*arrange)(SweepFixture&);
+  std::int16_t rows_measured;
+};
+
+class SweepFailure : public ::testing::TestWithParam<FailureCase> {};
+
+// The box, no completion box, the rows measured before the fault kept next to older
+// ones, and the point count limited to this sweep's rows.
+TEST_P(SweepFailure, ShowsItsBoxAndKeepsTheRowsMeasured) {
+  SweepFixture t;
+  t.program();
+  t.s.data.sweep_table.real_part.fill(-7);
+  t.s.data.plot_point_count = 101;
+  GetParam().arrange(t);
+  frequency_sweep(t.s);
+  EXPECT_EQ(t.box_texts(), std::vector<std::string>{failure_box});
+  EXPECT_EQ(t.dialogs.boxes[0].title, "Quelnor Beta Version VUD1.0");
+  const std::int16_t rows = GetParam().rows_measured;
+  EXPECT_EQ(t.s.data.plot_point_count, rows);
+  if (rows > 0) {
+    EXPECT_EQ(t.s.data.sweep_table.real_part[rows - 1], 6000.0);
+  }
+  EXPECT_EQ(t.s.data.sweep_table.real_part[rows], -7.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, SweepFailure,
+    ::testing::Values(
+        FailureCase{"ZeroPointAtRow3",
+                    [](SweepFixture& t) {
+                      t.chip.data = [](int p) { return p == 3 ? std::pair{0, 0} : std::pair{6000, 8000}; };
+                    },
+                    3},
+        FailureCase{"MultiPointBeforeCalibration",
+                    [](SweepFixture& t) { t.s.form.select(t.s.form.Option8); }, 0},
+        FailureCase{"GainFactorTextOfZero", [](SweepFixture& t) { t.s.form.Text5.text = "0"; }, 0},
+        FailureCase{"DataNeverValid", [](SweepFixture& t) { t.chip.never_valid = true; }, 0},
+        FailureCase{"NoPointMeasured",
+                    [](SweepFixture& t) { t.chip.complete_after_increments = 0; }, 0},
+        FailureCase{"RefusedIncrementsField", [](SweepFixture& t) { t.s.form.Text3.text = "9E9"; }, 0},
+        FailureCase{"PlottingFails",
+                    [](SweepFixture& t) {
+                      t.on_plot = [] {
+                        throw util::RunTimeError(util::ErrorKind::overflow, "chart");
+                      };
+                    },
+                    101},
+        FailureCase{"NoPlottingInstalled",
+                    [](SweepFixture& t) { t.s.plot_sweep_results = nullptr; }, 101}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(FrequencySweep, NoPointMeasuredDoesNotPlot) {
+  SweepFixture t;
+  t.program();
+  t.chip.complete_after_increments = 0;
+  frequency_sweep(t.s);
+  EXPECT_TRUE(t.plot_calls.empty());
+}
+
+}  // namespace
+}  // namespace quelnor::measure
