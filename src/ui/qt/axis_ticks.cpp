@@ -8,13 +8,15 @@
 namespace quelnor::ui::qt {
 namespace {
 
-// Smallest 1, 2 or 5 x 10^k at or above `raw`.
+// The 1, 2 or 5 x 10^k nearest to `raw` on a log scale.
 double round_step(double raw) {
   const double decade = std::pow(10.0, std::floor(std::log10(raw)));
+  double best = decade;
   for (double factor : {1.0, 2.0, 5.0, 10.0}) {
-    if (factor * decade >= raw * (1 - 1e-9)) return factor * decade;
+    const double candidate = factor * decade;
+    if (std::fabs(std::log(candidate / raw)) < std::fabs(std::log(best / raw))) best = candidate;
   }
-  return 10.0 * decade;
+  return best;
 }
 
 const char* prefix_of(int exponent) {

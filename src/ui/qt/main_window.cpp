@@ -135,7 +135,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
       [this](std::string_view form) {
         act([&](app::OperatorActions& a) { a.close_window(form); });
       },
-      [this] { return application_ ? application_->executable_dir() : std::string(); });
+      [this] { return executable_dir_; });
 }
 
 MainWindow::~MainWindow() = default;
@@ -347,7 +347,7 @@ void MainWindow::build() {
   connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
     // Which page shows is presentation, not a setting: the model keeps it so the view can
     // be rebuilt from it.
-    if (!rendering_ && application_) application_->session().form.SSTab1 = index;
+    if (!rendering_ && actions_) session_->form.SSTab1 = index;
   });
 
   // Captions before the first render, so the window reads right even unbound.
@@ -366,7 +366,14 @@ void MainWindow::build() {
 }
 
 void MainWindow::bind(app::Application& application) {
-  application_ = &application;
+  bind(application.session(), application.actions(), application.executable_dir());
+}
+
+void MainWindow::bind(model::Session& session, app::OperatorActions& actions,
+                      std::string executable_dir) {
+  session_ = &session;
+  actions_ = &actions;
+  executable_dir_ = std::move(executable_dir);
   render();
 }
 
@@ -390,9 +397,9 @@ QString MainWindow::shown_text(std::string_view name) const {
 }
 
 void MainWindow::act(const std::function<void(app::OperatorActions&)>& action) {
-  if (!application_) return;
+  if (!actions_) return;
   ++action_depth_;
-  action(application_->actions());
+  action(*actions_);
   --action_depth_;
   render();
   if (action_depth_ == 0 && close_pending_) {
@@ -402,14 +409,14 @@ void MainWindow::act(const std::function<void(app::OperatorActions&)>& action) {
 }
 
 void MainWindow::render() {
-  if (!application_) return;
+  if (!actions_) return;
   render_self();
-  help_->render(application_->actions());
+  help_->render(*actions_);
 }
 
 void MainWindow::render_self() {
   rendering_ = true;
-  Form1Controls& form = application_->session().form;
+  Form1Controls& form = session_->form;
   setWindowTitle(qs(form.caption));
 
   for (const auto& entry : text_boxes) {
@@ -468,14 +475,14 @@ void MainWindow::render_self() {
   }
   if (form.SSTab1 >= 0 && form.SSTab1 < tabs_->count()) tabs_->setCurrentIndex(form.SSTab1);
 
-  const bool visible = application_->actions().window_visible("Form1");
+  const bool visible = actions_->window_visible("Form1");
   if (visible != isVisible()) setVisible(visible);
   apply_model_focus();
   rendering_ = false;
 }
 
 void MainWindow::apply_model_focus() {
-  Form1Controls& form = application_->session().form;
+  Form1Controls& form = session_->form;
   if (form.focused == last_seen_focus_) return;
   last_seen_focus_ = form.focused;
   if (QWidget* widget = control(form.focused); widget && isVisible()) {
@@ -485,11 +492,11 @@ void MainWindow::apply_model_focus() {
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
   const auto named = names_.find(watched);
-  if (named != names_.end() && application_ && !rendering_) {
+  if (named != names_.end() && actions_ && !rendering_) {
     if (event->type() == QEvent::FocusIn) {
       const auto reason = static_cast<QFocusEvent*>(event)->reason();
       if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
-        application_->session().form.focused = named->second;
+        session_->form.focused = named->second;
         last_seen_focus_ = named->second;
       }
     } else if (event->type() == QEvent::FocusOut && qobject_cast<QLineEdit*>(watched)) {
@@ -505,7 +512,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-  if (!application_) {
+  if (!actions_) {
     event->accept();
     return;
   }
@@ -514,12 +521,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // returned; a continuous run is stopped the way the operator stops it.
     event->ignore();
     close_pending_ = true;
-    if (application_->session().form.Continuous_sweep_text.value) {
-      application_->actions().set_check("Continuous_sweep_text", false);
+    if (session_->form.Continuous_sweep_text.value) {
+      actions_->set_check("Continuous_sweep_text", false);
     }
     return;
   }
-  application_->actions().close_window("Form1");
+  actions_->close_window("Form1");
   event->accept();
   if (on_closed_) on_closed_();
 }

@@ -34,6 +34,9 @@ class MainWindow final : public QWidget {
 
   // Attaches the window to its application; until then it renders nothing.
   void bind(app::Application& application);
+  // The same from the parts: the model shown, the actions clicks go to, and the folder
+  // holding the virtual board's firmware image (for the help pictures).
+  void bind(model::Session& session, app::OperatorActions& actions, std::string executable_dir);
   // Brings every widget, this window's and the help windows', up to date with the model.
   void render();
 
@@ -63,7 +66,9 @@ class MainWindow final : public QWidget {
   void render_self();
   void apply_model_focus();
 
-  app::Application* application_ = nullptr;
+  model::Session* session_ = nullptr;
+  app::OperatorActions* actions_ = nullptr;
+  std::string executable_dir_;
   QtStripChart* strip1_ = nullptr;
   QtStripChart* strip2_ = nullptr;
   QTabWidget* tabs_ = nullptr;

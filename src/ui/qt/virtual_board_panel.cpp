@@ -1,6 +1,7 @@
 // The virtual-board panel.
 #include "ui/qt/virtual_board_panel.h"
 
+#include <QCheckBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
@@ -14,6 +15,19 @@
 #include "sim/virtual_board.h"
 
 namespace quelnor::ui::qt {
+
+const std::vector<VirtualBoardPanel::FaultSwitch>& VirtualBoardPanel::fault_switches() {
+  static const std::vector<FaultSwitch> switches = {
+      {"no-board", "", ""},
+      {"firmware-refused", "", ""},
+      {"readback", "80", "register (hex)"},
+      {"data-never-valid", "", ""},
+      {"complete-early", "50", "after K points"},
+      {"zero-data", "10", "at point K"},
+      {"drop-request", "all", "N-th request, or all"},
+  };
+  return switches;
+}
 
 const std::vector<std::string>& VirtualBoardPanel::presets() {
   static const std::vector<std::string> circuits = {
@@ -66,24 +80,40 @@ VirtualBoardPanel::VirtualBoardPanel(sim::VirtualBoard& board, QWidget* parent)
 
   auto* fault_group = new QGroupBox("Faults", this);
   auto* fault_layout = new QGridLayout(fault_group);
+  int row = 0;
+  for (const FaultSwitch& fault : fault_switches()) {
+    auto* tick = new QCheckBox(QString::fromStdString(fault.name), fault_group);
+    tick->setObjectName(QString::fromStdString("fault " + fault.name));
+    fault_layout->addWidget(tick, row, 0);
+    QLineEdit* argument = nullptr;
+    if (!fault.argument.empty()) {
+      argument = new QLineEdit(QString::fromStdString(fault.argument), fault_group);
+      argument->setObjectName(QString::fromStdString("argument " + fault.name));
+      argument->setMaximumWidth(70);
+      argument->setToolTip(QString::fromStdString(fault.argument_meaning));
+      fault_layout->addWidget(argument, row, 1);
+      fault_layout->addWidget(new QLabel(QString::fromStdString(fault.argument_meaning), fault_group),
+                              row, 2);
+    }
+    connect(tick, &QCheckBox::clicked, this, [this, name = fault.name, argument](bool on) {
+      apply_fault(on ? name + (argument ? " " + argument->text().toStdString() : std::string())
+                     : "off " + name);
+    });
+    fault_ticks_.push_back({fault.name, tick});
+    ++row;
+  }
   fault_edit_ = new QLineEdit(fault_group);
-  fault_edit_->setPlaceholderText("NAME ARGS, or off NAME, or off all");
+  fault_edit_->setPlaceholderText("or type: NAME ARGS, off NAME, off all");
   fault_edit_->setToolTip(QString::fromStdString(sim::VirtualBoard::fault_help()));
-  auto* inject = new QPushButton("Switch on", fault_group);
+  auto* inject = new QPushButton("Apply", fault_group);
   auto* clear = new QPushButton("All off", fault_group);
-  fault_layout->addWidget(fault_edit_, 0, 0, 1, 2);
-  fault_layout->addWidget(inject, 0, 2);
+  fault_layout->addWidget(fault_edit_, row, 0, 1, 2);
+  fault_layout->addWidget(inject, row, 2);
+  ++row;
   fault_list_ = new QListWidget(fault_group);
-  fault_list_->setMaximumHeight(80);
-  fault_layout->addWidget(fault_list_, 1, 0, 1, 2);
-  fault_layout->addWidget(clear, 1, 2, Qt::AlignTop);
-  auto* help = new QLabel(QString::fromStdString(sim::VirtualBoard::fault_help()), fault_group);
-  help->setWordWrap(true);
-  help->setTextInteractionFlags(Qt::TextSelectableByMouse);
-  QFont small = help->font();
-  small.setPointSizeF(small.pointSizeF() * 0.9);
-  help->setFont(small);
-  fault_layout->addWidget(help, 2, 0, 1, 3);
+  fault_list_->setMaximumHeight(70);
+  fault_layout->addWidget(fault_list_, row, 0, 1, 2);
+  fault_layout->addWidget(clear, row, 2, Qt::AlignTop);
   connect(inject, &QPushButton::clicked, this,
           [this] { apply_fault(fault_edit_->text().toStdString()); });
   connect(fault_edit_, &QLineEdit::returnPressed, this,
@@ -148,6 +178,13 @@ void VirtualBoardPanel::refresh() {
     fault_list_->addItem("(no fault: the board behaves as a healthy one)");
   }
   for (const std::string& fault : faults) fault_list_->addItem(QString::fromStdString(fault));
+  for (const auto& [name, tick] : fault_ticks_) {
+    bool on = false;
+    for (const std::string& fault : faults) {
+      on = on || fault == name || fault.rfind(name + " ", 0) == 0;
+    }
+    tick->setChecked(on);
+  }
 }
 
 }  // namespace quelnor::ui::qt

@@ -5,8 +5,10 @@
 
 #include <QWidget>
 #include <string>
+#include <utility>
 #include <vector>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -22,6 +24,14 @@ class VirtualBoardPanel final : public QWidget {
   static constexpr const char* title = "VIRTUAL BOARD \u2014 simulated, not a measurement";
 
   explicit VirtualBoardPanel(sim::VirtualBoard& board, QWidget* parent = nullptr);
+
+  struct FaultSwitch {
+    std::string name;
+    std::string argument;  // default argument; empty: the fault takes none
+    std::string argument_meaning;
+  };
+  // The virtual board's faults, each with a tick box and its argument.
+  static const std::vector<FaultSwitch>& fault_switches();
 
   // The five calibration circuits with their default values, then a few unknowns.
   static const std::vector<std::string>& presets();
@@ -49,6 +59,7 @@ class VirtualBoardPanel final : public QWidget {
   QLabel* message_ = nullptr;
   QLabel* circuit_now_ = nullptr;
   QListWidget* fault_list_ = nullptr;
+  std::vector<std::pair<std::string, QCheckBox*>> fault_ticks_;
 };
 
 }  // namespace quelnor::ui::qt
