@@ -43,6 +43,7 @@ enum Command {
 constexpr double noise_floor_counts_per_fraction = 2000.0;
 
 std::int16_t to_register_value(double counts) {
+  if (!std::isfinite(counts)) return 0;
   return static_cast<std::int16_t>(std::clamp(std::round(counts), -32768.0, 32767.0));
 }
 

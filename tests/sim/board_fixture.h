@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "sim/virtual_board.h"
 #include "util/clock.h"
@@ -33,9 +34,9 @@ struct DataPoint {
   double angle_deg() const { return data_angle_deg(real, imaginary); }
 };
 
-class BoardFixture : public ::testing::Test {
- protected:
-  explicit BoardFixture(VirtualBoardOptions options = quiet_options()) : board(clock, options) {}
+class BoardSession {
+ public:
+  explicit BoardSession(VirtualBoardOptions options = quiet_options()) : board(clock, options) {}
 
   static VirtualBoardOptions quiet_options() {
     VirtualBoardOptions options;
@@ -53,8 +54,6 @@ class BoardFixture : public ::testing::Test {
     return board.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str())) >=
            0;
   }
-
-  void SetUp() override { ASSERT_TRUE(open()); }
 
   std::int16_t write(int reg, int data) {
     std::uint8_t buffer[1] = {0};
@@ -115,6 +114,21 @@ class BoardFixture : public ::testing::Test {
     return {};
   }
 
+  // The software's sweep loop after start_sweep(): per point, repeat when the data is not
+  // yet valid, wait, read the data, read the complete bit, then increment. Bounded by
+  // max_points so a chip that never completes cannot hang the test.
+  std::vector<DataPoint> run_sweep_loop(int max_points, int control_bits = 0x01) {
+    std::vector<DataPoint> points;
+    int complete = read(0x8F) & 0x04;
+    while (complete != 0x04 && static_cast<int>(points.size()) < max_points) {
+      if ((read(0x8F) & 0x02) == 0) write(0x80, 0x40 + control_bits);
+      points.push_back(wait_and_read_point());
+      complete = read(0x8F) & 0x04;
+      write(0x80, 0x30 + control_bits);
+    }
+    return points;
+  }
+
   // One measurement of the current DUT at a start code, range and gain.
   DataPoint measure(std::uint32_t code = 0x0F5C28, int control_bits = 0x01) {
     start_sweep(code, 0, 1, 15, control_bits);
@@ -124,6 +138,13 @@ class BoardFixture : public ::testing::Test {
   util::VirtualClock clock;
   VirtualBoard board;
   std::int32_t handle = 0;
+};
+
+// A test with an open board session.
+class BoardFixture : public ::testing::Test, public BoardSession {
+ protected:
+  explicit BoardFixture(VirtualBoardOptions options = quiet_options()) : BoardSession(options) {}
+  void SetUp() override { ASSERT_TRUE(open()); }
 };
 
 }  // namespace quelnor::sim::testing
