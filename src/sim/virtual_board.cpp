@@ -77,9 +77,12 @@ struct VirtualBoard::Impl {
 
   // One USB transaction's worth of time.
   void pass_request_time() {
-    if (virtual_clock != nullptr) virtual_clock->advance(options.request_latency_s);
-    if (options.real_time && options.request_latency_s > 0.0) {
-      std::this_thread::sleep_for(std::chrono::duration<double>(options.request_latency_s));
+    // Time never runs backwards, whatever latency was asked for.
+    const double latency_s = options.request_latency_s > 0.0 ? options.request_latency_s : 0.0;
+    if (latency_s == 0.0) return;
+    if (virtual_clock != nullptr) virtual_clock->advance(latency_s);
+    if (options.real_time) {
+      std::this_thread::sleep_for(std::chrono::duration<double>(latency_s));
     }
   }
 

@@ -19,7 +19,7 @@ using ChipSweep = BoardFixture;
 // Start 30000 Hz at MCLK 16 MHz (0x84 <- 0x28, 0x83 <- 0x5C, 0x82 <- 0x0F), delta code
 // 67, settling 15, external clock, initialise 0x11, start 0x21, increments 0x31.
 TEST_F(ChipSweep, SoftwareLoopMeasuresExactlyNPlusOnePoints) {
-  for (int increments : {1, 5, 100}) {
+  for (int increments : {1, 5, 100, 511}) {
     start_sweep(code_30khz, 67, increments);
     const std::vector<DataPoint> points = run_sweep_loop(600);
     ASSERT_EQ(static_cast<int>(points.size()), increments + 1) << increments << " increments";
