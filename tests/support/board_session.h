@@ -1,0 +1,59 @@
+// A whole session over the virtual board on a virtual clock: the board started up with its
+// firmware image, the main window's load selections made (gain x1, range 1, external
+// clock, resistor-only circuit), and the result plots drawn into recording charts.
+#pragma once
+
+#include <cstdlib>
+#include <string>
+
+#include "converter/operator_settings.h"
+#include "link/register_transport.h"
+#include "link/usb_stuff.h"
+#include "measure/measurement_api.h"
+#include "model/session.h"
+#include "model/strip_chart.h"
+#include "sim/virtual_board.h"
+#include "support/scripted_dialogs.h"
+#include "util/clock.h"
+#include "util/event_pump.h"
+
+namespace quelnor::test {
+
+inline std::string bin_dir() {
+  const char* dir = std::getenv("QUELNOR_BIN_DIR");
+  return dir != nullptr ? dir : ".";
+}
+
+class NothingPending final : public util::EventPump {
+ public:
+  void service_pending_input() override {}
+};
+
+// Members in construction order; `s` is the session, `ready` tells whether start-up found
+// the board and loaded its firmware.
+struct BoardSession {
+  explicit BoardSession(sim::VirtualBoardOptions options = {}) : board(clock, options) {
+    ready = usb.start_up();
+    model::Form1Controls& f = s.form;
+    f.select(f.Option1);
+    converter::Option1_Click(s);
+    f.select(f.Option3);
+    converter::Option3_Click(s);
+    f.select(f.ExternalClock);
+    converter::ExternalClock_Click(s);
+    f.select(f.Opt_resistor);
+    measure::Opt_resistor_Click(s);
+  }
+
+  util::VirtualClock clock;
+  sim::VirtualBoard board;
+  ScriptedDialogs dialogs;
+  NothingPending pump;
+  link::USB_STUFF usb{board, dialogs, bin_dir()};
+  link::RegisterTransport transport{usb, dialogs};
+  model::RecordingStripChart strip1, strip2;
+  model::Session s{clock, dialogs, pump, transport, strip1, strip2};
+  bool ready = false;
+};
+
+}  // namespace quelnor::test
