@@ -89,12 +89,10 @@ std::uint8_t ChipModel::read(std::uint8_t reg, double now_s) {
 void ChipModel::run_command(int code, double now_s) {
   switch (code) {
     case initialise:
-      // The synthesiser puts out the start frequency; the sweep itself waits for start.
+      // The synthesiser starts putting out the start frequency; the measurement itself
+      // waits for the start command.
       mode_ = Mode::initialised;
       measuring_ = false;
-      start_code_ = register_code(start_code_high);
-      frequency_hz_ =
-          start_code_ * master_clock_hz() / synthesiser_clock_divider / frequency_code_scale;
       break;
     case start_sweep:
       mode_ = Mode::sweeping;
@@ -134,7 +132,7 @@ void ChipModel::start_measurement(double now_s) {
   const double mclk_hz = master_clock_hz();
   const std::uint64_t code = std::uint64_t{start_code_} +
                              std::uint64_t{delta_code_} * static_cast<std::uint64_t>(point_index_);
-  frequency_hz_ =
+  const double frequency_hz =
       static_cast<double>(code) * mclk_hz / synthesiser_clock_divider / frequency_code_scale;
 
   const std::uint8_t settling = registers_[settling_high];
@@ -142,15 +140,15 @@ void ChipModel::start_measurement(double now_s) {
   const int multiplier_field = (settling >> 1) & 0x3;
   const int multiplier = multiplier_field == 3 ? 4 : multiplier_field == 1 ? 2 : 1;
   // At 0 Hz there are no cycles to wait for.
-  const double settling_s = frequency_hz_ > 0.0 ? cycles * multiplier / frequency_hz_ : 0.0;
+  const double settling_s = frequency_hz > 0.0 ? cycles * multiplier / frequency_hz : 0.0;
   const double dft_s = dft_samples * 16.0 / mclk_hz;  // ADC samples at MCLK / 16
   measuring_ = true;
   data_ready_s_ = now_s + settling_s + dft_s;
 
   const std::uint8_t control = registers_[control_high];
   MeasurementConditions conditions;
-  conditions.frequency_hz = frequency_hz_;
-  conditions.dut_ohm = dut_.impedance(frequency_hz_);
+  conditions.frequency_hz = frequency_hz;
+  conditions.dut_ohm = dut_.impedance(frequency_hz);
   conditions.range_field = (control >> 1) & 0x3;
   conditions.pga_x1 = (control & 0x01) != 0;
   std::complex<double> result = ideal_dft_result(conditions);

@@ -32,13 +32,10 @@ class ChipModel {
   // Die temperature, degrees C, at that time: drifts slowly between 25 and 30.
   static double die_temperature_c(double now_s);
 
-  // Master clock and the frequency the synthesiser puts out for the point measured last.
-  double master_clock_hz() const;
-  double frequency_hz() const { return frequency_hz_; }
-
  private:
   enum class Mode { standby, initialised, sweeping };
 
+  double master_clock_hz() const;  // from the clock-source bit of 0x81
   void run_command(int code, double now_s);
   void start_measurement(double now_s);
   void settle_pending(double now_s);
@@ -54,7 +51,6 @@ class ChipModel {
 
   std::array<std::uint8_t, 256> registers_{};
   Mode mode_ = Mode::standby;
-  double frequency_hz_ = 0.0;
   // Frequency codes and count latched by the start command.
   std::uint32_t start_code_ = 0;
   std::uint32_t delta_code_ = 0;
