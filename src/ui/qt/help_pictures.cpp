@@ -9,6 +9,7 @@
 
 #include "app/application.h"
 #include "sim/virtual_board.h"
+#include "ui/qt/help_windows.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_strip_chart.h"
 #include "util/clock.h"
@@ -66,17 +67,6 @@ QPixmap save_dialog_picture(const std::string& folder) {
 }
 
 }  // namespace
-
-QPixmap fit_picture(const QPixmap& picture, QSize size) {
-  QPixmap fitted(size);
-  fitted.fill(QApplication::palette().window().color());
-  if (picture.isNull()) return fitted;
-  const QPixmap scaled = picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-  QPainter painter(&fitted);
-  painter.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
-                     scaled);
-  return fitted;
-}
 
 HelpPictures make_help_pictures(const std::string& executable_dir) {
   HelpPictures pictures;

@@ -21,7 +21,4 @@ struct HelpPictures {
 // start, the pictures say so in words instead of showing an empty frame.
 HelpPictures make_help_pictures(const std::string& executable_dir);
 
-// The picture scaled to fit `size` (aspect kept), centred on a plain background.
-QPixmap fit_picture(const QPixmap& picture, QSize size);
-
 }  // namespace quelnor::ui::qt

@@ -1,7 +1,9 @@
 // The help pages and their layout.
 #include "ui/qt/help_windows.h"
 
+#include <QApplication>
 #include <QCloseEvent>
+#include <QPainter>
 #include <QLabel>
 #include <QPushButton>
 
@@ -149,8 +151,19 @@ const QPixmap& picture_of(const HelpPictures& pictures, Picture which) {
 
 }  // namespace
 
-HelpWindows::HelpWindows(Click click, Close close, Folder executable_dir)
-    : click_(std::move(click)), close_(std::move(close)), executable_dir_(std::move(executable_dir)) {}
+QPixmap fit_picture(const QPixmap& picture, QSize size) {
+  QPixmap fitted(size);
+  fitted.fill(QApplication::palette().window().color());
+  if (picture.isNull()) return fitted;
+  const QPixmap scaled = picture.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+  QPainter painter(&fitted);
+  painter.drawPixmap((size.width() - scaled.width()) / 2, (size.height() - scaled.height()) / 2,
+                     scaled);
+  return fitted;
+}
+
+HelpWindows::HelpWindows(Click click, Close close, PictureSource pictures)
+    : click_(std::move(click)), close_(std::move(close)), picture_source_(std::move(pictures)) {}
 
 HelpWindows::~HelpWindows() = default;
 
@@ -172,7 +185,7 @@ QPushButton* HelpWindows::button(std::string_view form, std::string_view name) c
 }
 
 const HelpPictures& HelpWindows::pictures() {
-  if (!pictures_) pictures_ = make_help_pictures(executable_dir_());
+  if (!pictures_) pictures_ = picture_source_ ? picture_source_() : HelpPictures{};
   return *pictures_;
 }
 

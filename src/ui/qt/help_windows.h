@@ -19,13 +19,17 @@ class QPushButton;
 
 namespace quelnor::ui::qt {
 
+// The picture scaled to fit `size` (aspect kept), centred on a plain background.
+QPixmap fit_picture(const QPixmap& picture, QSize size);
+
 class HelpWindows {
  public:
   using Click = std::function<void(std::string_view qualified_name)>;  // "Form5.Command3"
   using Close = std::function<void(std::string_view form_name)>;
-  using Folder = std::function<std::string()>;
+  using PictureSource = std::function<HelpPictures()>;
 
-  HelpWindows(Click click, Close close, Folder executable_dir);
+  // The pictures are asked for once, when the first page is created.
+  HelpWindows(Click click, Close close, PictureSource pictures);
   ~HelpWindows();
 
   // Shows exactly the pages the model has visible, creating each on its first showing.
@@ -41,7 +45,7 @@ class HelpWindows {
 
   Click click_;
   Close close_;
-  Folder executable_dir_;
+  PictureSource picture_source_;
   std::optional<HelpPictures> pictures_;
   std::map<std::string, std::unique_ptr<QWidget>, std::less<>> pages_;
 };

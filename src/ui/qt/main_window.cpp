@@ -135,7 +135,7 @@ MainWindow::MainWindow(QWidget* parent) : QWidget(parent) {
       [this](std::string_view form) {
         act([&](app::OperatorActions& a) { a.close_window(form); });
       },
-      [this] { return executable_dir_; });
+      [this] { return picture_source_ ? picture_source_() : HelpPictures{}; });
 }
 
 MainWindow::~MainWindow() = default;
@@ -365,15 +365,9 @@ void MainWindow::build() {
   }
 }
 
-void MainWindow::bind(app::Application& application) {
-  bind(application.session(), application.actions(), application.executable_dir());
-}
-
-void MainWindow::bind(model::Session& session, app::OperatorActions& actions,
-                      std::string executable_dir) {
+void MainWindow::bind(model::Session& session, app::OperatorActions& actions) {
   session_ = &session;
   actions_ = &actions;
-  executable_dir_ = std::move(executable_dir);
   render();
 }
 

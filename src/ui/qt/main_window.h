@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "app/application.h"
+#include "ui/qt/help_pictures.h"
 
 class QTabWidget;
 
@@ -33,16 +34,22 @@ class MainWindow final : public QWidget {
   QtStripChart& strip2() { return *strip2_; }
 
   // Attaches the window to its application; until then it renders nothing.
-  void bind(app::Application& application);
-  // The same from the parts: the model shown, the actions clicks go to, and the folder
-  // holding the virtual board's firmware image (for the help pictures).
-  void bind(model::Session& session, app::OperatorActions& actions, std::string executable_dir);
+  void bind(app::Application& application) {
+    bind(application.session(), application.actions());
+  }
+  // The same from the parts: the model shown and the actions clicks go to.
+  void bind(model::Session& session, app::OperatorActions& actions);
   // Brings every widget, this window's and the help windows', up to date with the model.
   void render();
 
   // Called once the operator closed the window and the application was told (the
   // program then ends).
   void set_on_closed(std::function<void()> on_closed) { on_closed_ = std::move(on_closed); }
+  // Where the help pages' pictures come from (made once, when the help first opens);
+  // without a source the pages show their texts beside empty frames.
+  void set_help_pictures(std::function<HelpPictures()> source) {
+    picture_source_ = std::move(source);
+  }
 
   // The widget acting as the named control (line edit, radio button, check box, push
   // button, label, group box, progress bar, tab widget), or nullptr.
@@ -68,7 +75,6 @@ class MainWindow final : public QWidget {
 
   model::Session* session_ = nullptr;
   app::OperatorActions* actions_ = nullptr;
-  std::string executable_dir_;
   QtStripChart* strip1_ = nullptr;
   QtStripChart* strip2_ = nullptr;
   QTabWidget* tabs_ = nullptr;
@@ -76,6 +82,7 @@ class MainWindow final : public QWidget {
   std::map<std::string, QWidget*, std::less<>> controls_;
   std::map<QObject*, std::string> names_;
   std::function<void()> on_closed_;
+  std::function<HelpPictures()> picture_source_;
   std::string last_seen_focus_;
   bool rendering_ = false;
   int action_depth_ = 0;

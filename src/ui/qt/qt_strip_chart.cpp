@@ -73,7 +73,10 @@ QtStripChart::QtStripChart(QWidget* parent) : QChartView(parent) {
   }
   chart->legend()->setAlignment(Qt::AlignTop);
   chart->legend()->setFont(tick_font);
+  // The view gives up its default chart without deleting it.
+  QChart* default_chart = this->chart();
   setChart(chart);
+  delete default_chart;
   setRenderHint(QPainter::Antialiasing);
 }
 

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "ui/qt/help_pictures.h"
 #include "ui/qt/main_window.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_event_pump.h"
@@ -35,6 +36,8 @@ int run_window(const app::ApplicationOptions& options, int argc, char** argv) {
   if (!application.start_up()) return 1;
 
   window.set_on_closed([] { QCoreApplication::quit(); });
+  const std::string executable_dir = running.executable_dir;
+  window.set_help_pictures([executable_dir] { return make_help_pictures(executable_dir); });
   window.bind(application);
   application.load();
   window.render();
