@@ -18,6 +18,7 @@ class VirtualBoard;
 namespace quelnor::app {
 
 class Form1;
+class HelpPages;
 
 enum class BoardKind { sim, usb };
 
@@ -50,6 +51,8 @@ class Application {
   model::Session& session();
   Form1& form1();
   OperatorActions& actions();
+  // The help windows Form2 .. Form7: captions, sizes, buttons and which one is shown.
+  const HelpPages& help_pages() const;
   // The virtual board, or nullptr on the real board.
   sim::VirtualBoard* virtual_board();
   const std::string& executable_dir() const;
