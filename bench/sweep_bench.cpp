@@ -122,8 +122,7 @@ void BM_sweep_511_increments(benchmark::State& state) {
     }
   }
   state.SetItemsProcessed(state.iterations() * points_per_sweep);
-  state.counters["requests_per_point"] =
-      static_cast<double>(requests.size()) / points_per_sweep;
+  state.counters["requests_per_point"] = static_cast<double>(requests.size()) / points_per_sweep;
 }
 BENCHMARK(BM_sweep_511_increments)->Unit(benchmark::kMillisecond);
 
@@ -141,13 +140,12 @@ void BM_chip_model_alone(benchmark::State& state) {
   std::uint8_t byte[1] = {0};
   for (auto _ : state) {
     for (const Request& r : requests) {
-      benchmark::DoNotOptimize(
-          b.board.Vendor_Request(r.handle, r.request, r.value, r.index, r.direction, r.length, byte));
+      benchmark::DoNotOptimize(b.board.Vendor_Request(r.handle, r.request, r.value, r.index,
+                                                      r.direction, r.length, byte));
     }
   }
   state.SetItemsProcessed(state.iterations() * points_per_sweep);
-  state.counters["requests_per_point"] =
-      static_cast<double>(requests.size()) / points_per_sweep;
+  state.counters["requests_per_point"] = static_cast<double>(requests.size()) / points_per_sweep;
 }
 BENCHMARK(BM_chip_model_alone)->Unit(benchmark::kMillisecond);
 

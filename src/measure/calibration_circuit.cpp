@@ -18,15 +18,21 @@ void choose_circuit(model::Session& s, CircuitCode code, bool r1, bool r2, bool 
 
 }  // namespace
 
-void Opt_resistor_Click(model::Session& s) { choose_circuit(s, resistor_only, true, false, false); }
-void Opt_capacitor_Click(model::Session& s) { choose_circuit(s, capacitor_only, false, false, true); }
+void Opt_resistor_Click(model::Session& s) {
+  choose_circuit(s, resistor_only, true, false, false);
+}
+void Opt_capacitor_Click(model::Session& s) {
+  choose_circuit(s, capacitor_only, false, false, true);
+}
 void Optresistorandcapseries_Click(model::Session& s) {
   choose_circuit(s, series_rc, true, false, true);
 }
 void Optresisandcapparallel_Click(model::Session& s) {
   choose_circuit(s, parallel_rc, true, false, true);
 }
-void Complex_Click(model::Session& s) { choose_circuit(s, parallel_rc_plus_r2, true, true, true); }
+void Complex_Click(model::Session& s) {
+  choose_circuit(s, parallel_rc_plus_r2, true, true, true);
+}
 
 CalibrationComponents read_components(const model::Session& s, std::int32_t code,
                                       R2Reading r2_reading) {

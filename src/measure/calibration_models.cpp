@@ -55,7 +55,8 @@ double calibration_impedance_magnitude(std::int32_t code, double f_hz, double r1
     case parallel_rc:
     case parallel_rc_plus_r2: {
       const ParallelParts p = parallel_parts(f_hz, r1_ohm, c1_f);
-      const double parallel = checked_sqrt(checked_add(checked_mul(p.re, p.re), checked_mul(p.im, p.im)));
+      const double parallel =
+          checked_sqrt(checked_add(checked_mul(p.re, p.re), checked_mul(p.im, p.im)));
       // The complex circuit adds R2 to the parallel pair's magnitude, not to its real part.
       return code == parallel_rc ? parallel : checked_add(parallel, r2_ohm);
     }

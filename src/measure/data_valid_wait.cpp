@@ -7,7 +7,8 @@
 namespace quelnor::measure {
 
 bool data_valid(model::Session& s) {
-  const std::int32_t status = s.transport.read_register(link::chip_bus_address, converter::reg::status);
+  const std::int32_t status =
+      s.transport.read_register(link::chip_bus_address, converter::reg::status);
   return (status & converter::status_bit::data_valid) != 0;
 }
 

@@ -4,8 +4,12 @@
 
 namespace quelnor::measure {
 
-void frequency_sweep(model::Session& s) { run_sweep(s, single_sweep); }
+void frequency_sweep(model::Session& s) {
+  run_sweep(s, single_sweep);
+}
 
-void continuous_sweep_pass(model::Session& s) { run_sweep(s, continuous_pass); }
+void continuous_sweep_pass(model::Session& s) {
+  run_sweep(s, continuous_pass);
+}
 
 }  // namespace quelnor::measure

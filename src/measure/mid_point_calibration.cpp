@@ -13,8 +13,8 @@
 #include "measure/point_arithmetic.h"
 #include "measure/programmed_sweep.h"
 #include "util/checked_math.h"
-#include "util/run_time_error.h"
 #include "util/numbers.h"
+#include "util/run_time_error.h"
 
 namespace quelnor::measure {
 namespace {
@@ -30,9 +30,9 @@ void calibrate_at_mid_point(model::Session& s) {
   const double mclk_hz = mclk(s);
   // Half-hertz values are kept: nothing is rounded before the frequency code.
   const double mid_point_frequency = util::checked_add(
-      util::checked_div(util::checked_mul(static_cast<double>(s.sweep.increment_count),
-                                          s.sweep.delta_frequency),
-                        2.0),
+      util::checked_div(
+          util::checked_mul(static_cast<double>(s.sweep.increment_count), s.sweep.delta_frequency),
+          2.0),
       s.sweep.start_frequency);
   const std::int64_t code64 = frequency_code(mid_point_frequency, mclk_hz);
   if (code64 < std::numeric_limits<std::int32_t>::min() ||

@@ -67,7 +67,8 @@ void calibrate_every_point(model::Session& s) {
 
   const std::int16_t last = util::round_to_i16(point_counter - 1.0);
   for (std::int32_t i = 0; i <= last; ++i) {
-    gain_sum = util::checked_add(gain_sum, data.gain_factor_table[util::checked_index(i, model::table_rows)]);
+    gain_sum = util::checked_add(gain_sum,
+                                 data.gain_factor_table[util::checked_index(i, model::table_rows)]);
   }
   // No point measured makes this 0 / 0, which ends the run with the failure box.
   s.form.Text5.text = util::number_text(util::checked_div(gain_sum, point_counter));

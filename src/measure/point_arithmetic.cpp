@@ -20,7 +20,9 @@ double signed_data_value(std::int32_t high, std::int32_t low) {
 }
 
 RealImaginary read_real_imaginary(model::Session& s) {
-  auto read = [&s](std::int32_t reg) { return s.transport.read_register(link::chip_bus_address, reg); };
+  auto read = [&s](std::int32_t reg) {
+    return s.transport.read_register(link::chip_bus_address, reg);
+  };
   RealImaginary point;
   const std::int32_t real_high = read(converter::reg::real_high);
   const std::int32_t real_low = read(converter::reg::real_low);
@@ -32,7 +34,8 @@ RealImaginary read_real_imaginary(model::Session& s) {
 }
 
 double magnitude_of(double real, double imaginary) {
-  return util::checked(std::pow(checked_add(checked_mul(real, real), checked_mul(imaginary, imaginary)), 0.5));
+  return util::checked(
+      std::pow(checked_add(checked_mul(real, real), checked_mul(imaginary, imaginary)), 0.5));
 }
 
 double impedance_of(double gain_factor, double magnitude) {

@@ -19,8 +19,8 @@ ProgrammedSweep program_sweep(model::Session& s) {
 }
 
 void write_clock_source(model::Session& s) {
-  s.transport.write_register_checked(converter::reg::control_low,
-                                     s.form.ExternalClock.value ? converter::external_clock_bit : 0);
+  s.transport.write_register_checked(
+      converter::reg::control_low, s.form.ExternalClock.value ? converter::external_clock_bit : 0);
 }
 
 }  // namespace quelnor::measure

@@ -50,8 +50,8 @@ void measure_point(model::Session& s, double frequency_hz) {
       impedance_ohm = impedance_of(data.gain_factor, magnitude);
       break;
     case CalibrationMode::multi_point:
-      phase_deg = corrected_phase(phase_sweep(point.imaginary, point.real),
-                                  data.system_phase_table[row]);
+      phase_deg =
+          corrected_phase(phase_sweep(point.imaginary, point.real), data.system_phase_table[row]);
       data.gain_factor = data.gain_factor_table[row];
       impedance_ohm = impedance_of(data.gain_factor, magnitude);
       break;

@@ -12,7 +12,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string errno_reason(int error) { return std::strerror(error); }
+std::string errno_reason(int error) {
+  return std::strerror(error);
+}
 
 // Puts the file back as it was before the append began.
 void restore(const fs::path& file, bool existed, std::uintmax_t original_size) {

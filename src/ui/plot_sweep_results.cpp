@@ -40,7 +40,8 @@ void set_impedance_range(const model::Column& impedance, std::size_t rows, Axes&
 }
 
 // Builds the point array of one column, moving the progress bar to each row as it goes.
-model::PointArray measured_points(model::Session& s, const model::Column& values, std::size_t rows) {
+model::PointArray measured_points(model::Session& s, const model::Column& values,
+                                  std::size_t rows) {
   const model::Column& frequency = s.data.sweep_table.frequency;
   model::PointArray points(rows);
   for (std::size_t f = 0; f < rows; ++f) {

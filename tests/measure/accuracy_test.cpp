@@ -1,11 +1,11 @@
 // Measurement accuracy end to end on the virtual board, noise on: calibrate against a
 // known resistor, then sweep known circuits and compare |Z| and phase with their true
 // values.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <complex>
-
-#include <gtest/gtest.h>
 
 #include "converter/sweep_programming.h"
 #include "measure/measurement_api.h"
@@ -40,8 +40,8 @@ Deviation sweep_against(test::BoardSession& b, double r_ohm, double c_f) {
   EXPECT_EQ(rows, b.s.sweep.increment_count + 1);
   Deviation d;
   for (int i = 0; i < rows; ++i) {
-    const std::complex<double> z = c_f == 0 ? std::complex<double>(r_ohm, 0)
-                                            : parallel_rc(table.frequency[i], r_ohm, c_f);
+    const std::complex<double> z =
+        c_f == 0 ? std::complex<double>(r_ohm, 0) : parallel_rc(table.frequency[i], r_ohm, c_f);
     const double magnitude = std::fabs(table.impedance[i] / std::abs(z) - 1);
     const double phase = std::fabs(table.phase[i] - std::arg(z) * 180 / true_pi);
     d.worst_magnitude_fraction = std::max(d.worst_magnitude_fraction, magnitude);

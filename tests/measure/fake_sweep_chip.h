@@ -62,7 +62,8 @@ class FakeSweepChip final : public link::DriverLibrary {
   std::int16_t Download_Firmware(std::int32_t, const std::uint8_t*) override { return 0; }
 
   std::int16_t Vendor_Request(std::int32_t, std::uint8_t, std::int32_t, std::int32_t index,
-                              std::uint8_t direction, std::int32_t, std::uint8_t* data_out) override {
+                              std::uint8_t direction, std::int32_t,
+                              std::uint8_t* data_out) override {
     const int reg = index & 0xFF;
     if (direction == 0) {
       const auto byte = static_cast<std::uint8_t>((index >> 8) & 0xFF);
@@ -107,16 +108,21 @@ class FakeSweepChip final : public link::DriverLibrary {
             status |= converter::status_bit::data_valid;
           }
         }
-        const int limit = complete_after_increments >= 0 ? complete_after_increments
-                                                         : programmed_increments();
+        const int limit =
+            complete_after_increments >= 0 ? complete_after_increments : programmed_increments();
         if (point >= limit) status |= converter::status_bit::sweep_complete;
         return static_cast<std::uint8_t>(status);
       }
-      case converter::reg::real_high: return static_cast<std::uint8_t>((real >> 8) & 0xFF);
-      case converter::reg::real_low: return static_cast<std::uint8_t>(real & 0xFF);
-      case converter::reg::imaginary_high: return static_cast<std::uint8_t>((imaginary >> 8) & 0xFF);
-      case converter::reg::imaginary_low: return static_cast<std::uint8_t>(imaginary & 0xFF);
-      default: return registers[reg];
+      case converter::reg::real_high:
+        return static_cast<std::uint8_t>((real >> 8) & 0xFF);
+      case converter::reg::real_low:
+        return static_cast<std::uint8_t>(real & 0xFF);
+      case converter::reg::imaginary_high:
+        return static_cast<std::uint8_t>((imaginary >> 8) & 0xFF);
+      case converter::reg::imaginary_low:
+        return static_cast<std::uint8_t>(imaginary & 0xFF);
+      default:
+        return registers[reg];
     }
   }
 

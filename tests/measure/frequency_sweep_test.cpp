@@ -184,7 +184,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"ZeroPointAtRow3",
                     [](SweepFixture& t) {
-                      t.chip.data = [](int p) { return p == 3 ? std::pair{0, 0} : std::pair{6000, 8000}; };
+                      t.chip.data = [](int p) {
+                        return p == 3 ? std::pair{0, 0} : std::pair{6000, 8000};
+                      };
                     },
                     3},
         FailureCase{"MultiPointBeforeCalibration",
@@ -193,7 +195,8 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"DataNeverValid", [](SweepFixture& t) { t.chip.never_valid = true; }, 0},
         FailureCase{"NoPointMeasured",
                     [](SweepFixture& t) { t.chip.complete_after_increments = 0; }, 0},
-        FailureCase{"RefusedIncrementsField", [](SweepFixture& t) { t.s.form.Text3.text = "9E9"; }, 0},
+        FailureCase{"RefusedIncrementsField", [](SweepFixture& t) { t.s.form.Text3.text = "9E9"; },
+                    0},
         FailureCase{"PlottingFails",
                     [](SweepFixture& t) {
                       t.on_plot = [] {

@@ -24,10 +24,9 @@ TEST(MidPointCalibration, WorkedExampleWritesTheMidPointCodeAndTheGainFactor) {
 
   // 30100 Hz: code 1009988 (0F6944); two increments of code 33; initialise and start with
   // the gain bit.
-  EXPECT_EQ(t.lines("W "),
-            (std::vector<std::string>{"W 81 08", "W 84 44", "W 83 69", "W 82 0F", "W 80 11",
-                                      "W 89 02", "W 88 00", "W 87 21", "W 86 00", "W 85 00",
-                                      "W 80 21"}));
+  EXPECT_EQ(t.lines("W "), (std::vector<std::string>{"W 81 08", "W 84 44", "W 83 69", "W 82 0F",
+                                                     "W 80 11", "W 89 02", "W 88 00", "W 87 21",
+                                                     "W 86 00", "W 85 00", "W 80 21"}));
   // (6000, 8000): M = 10000, so the gain factor is 1 / (200000 * 10000).
   EXPECT_EQ(t.s.form.Text5.text, "5E-10");
   EXPECT_DOUBLE_EQ(t.s.data.gain_factor, 5e-10);
@@ -104,7 +103,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         FailureCase{"ClockOfZero", [](test::SweepSession& t) { t.s.form.Text7.text = "0"; }},
         FailureCase{"MagnitudeOfZero",
-                    [](test::SweepSession& t) { t.chip.data = [](int) { return std::pair{0, 0}; }; }},
+                    [](test::SweepSession& t) {
+                      t.chip.data = [](int) { return std::pair{0, 0}; };
+                    }},
         FailureCase{"ResistorOfZero", [](test::SweepSession& t) { t.s.form.Text10.text = "0"; }},
         FailureCase{"ComplexWithEmptyR2",
                     [](test::SweepSession& t) {
@@ -116,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Optresisandcapparallel_Click(t.s);
                       t.s.form.Text10.text = "0";
                     }},
-        FailureCase{"CodeBeyond32Bits", [](test::SweepSession& t) { t.s.sweep.start_frequency = 1e9; }},
+        FailureCase{"CodeBeyond32Bits",
+                    [](test::SweepSession& t) { t.s.sweep.start_frequency = 1e9; }},
         // A chip that never reports valid data (no clock at MCLK) ends the wait.
         FailureCase{"DataNeverValid", [](test::SweepSession& t) { t.chip.never_valid = true; }}),
     [](const auto& info) { return std::string(info.param.name); });

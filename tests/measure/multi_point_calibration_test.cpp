@@ -14,7 +14,9 @@ constexpr const char* failure_box = "Error completing multipoint gainfactors";
 constexpr const char* completion_box = " Multipoint gain factors complete ";
 
 // Real value grows with the point so every entry differs.
-std::pair<int, int> rising(int point) { return {6000 + 10 * point, -8000}; }
+std::pair<int, int> rising(int point) {
+  return {6000 + 10 * point, -8000};
+}
 
 TEST(MultiPointCalibration, OneEntryPerPointAndTheirMeanInTheGainFactorBox) {
   test::SweepSession t;
@@ -120,7 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, MultiPointFailure,
     ::testing::Values(
         FailureCase{"MagnitudeOfZero",
-                    [](test::SweepSession& t) { t.chip.data = [](int) { return std::pair{0, 0}; }; }},
+                    [](test::SweepSession& t) {
+                      t.chip.data = [](int) { return std::pair{0, 0}; };
+                    }},
         FailureCase{"ResistorOfZero", [](test::SweepSession& t) { t.s.form.Text10.text = "0"; }},
         FailureCase{"ComplexWithUnreadableR2",
                     [](test::SweepSession& t) {
@@ -134,7 +138,8 @@ INSTANTIATE_TEST_SUITE_P(
                     }},
         FailureCase{"NoPointMeasured",
                     [](test::SweepSession& t) { t.chip.complete_after_increments = 0; }},
-        FailureCase{"CountBeyond32Bits", [](test::SweepSession& t) { t.s.form.Text3.text = "9E9"; }},
+        FailureCase{"CountBeyond32Bits",
+                    [](test::SweepSession& t) { t.s.form.Text3.text = "9E9"; }},
         FailureCase{"DataNeverValid", [](test::SweepSession& t) { t.chip.never_valid = true; }}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -14,11 +14,11 @@ TEST(CsvNumberField, SignPositionNumberTextAndOneSpace) {
     double value;
     const char* field;
   };
-  for (const Case c : {Case{30000, " 30000 "}, Case{2000.5, " 2000.5 "}, Case{-0.25, "-0.25 "},
-                       Case{1234, " 1234 "}, Case{-56, "-56 "}, Case{1.5e15, " 1.5E+15 "},
-                       Case{0.00001, " 1E-05 "}, Case{0.5, " 0.5 "}, Case{0, " 0 "},
-                       Case{-0.0, " 0 "}, Case{-5.13427021632825E-10, "-5.13427021632825E-10 "},
-                       Case{-32768, "-32768 "}}) {
+  for (const Case c :
+       {Case{30000, " 30000 "}, Case{2000.5, " 2000.5 "}, Case{-0.25, "-0.25 "},
+        Case{1234, " 1234 "}, Case{-56, "-56 "}, Case{1.5e15, " 1.5E+15 "},
+        Case{0.00001, " 1E-05 "}, Case{0.5, " 0.5 "}, Case{0, " 0 "}, Case{-0.0, " 0 "},
+        Case{-5.13427021632825E-10, "-5.13427021632825E-10 "}, Case{-32768, "-32768 "}}) {
     EXPECT_EQ(csv_number_field(c.value), c.field) << c.value;
   }
 }
@@ -49,7 +49,8 @@ TEST(CsvBlock, LineCountFollowsTheRowCount) {
   for (const Case c : {Case{0, 1}, Case{2, 3}, Case{101, 102}, Case{512, 513}, Case{513, 514}}) {
     const std::string block = csv_block(table, c.rows);
     std::size_t crlf = 0;
-    for (std::size_t at = block.find("\r\n"); at != std::string::npos; at = block.find("\r\n", at + 2)) {
+    for (std::size_t at = block.find("\r\n"); at != std::string::npos;
+         at = block.find("\r\n", at + 2)) {
       ++crlf;
     }
     EXPECT_EQ(crlf, c.lines) << c.rows;

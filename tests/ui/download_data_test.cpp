@@ -1,13 +1,12 @@
 // "Download Impedance Data": the save dialog's settings, cancel, appending whole blocks,
 // and failures that name the path and leave the file as it was.
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include <gtest/gtest.h>
 
 #include "measure/fake_sweep_chip.h"
 #include "ui/block_append.h"

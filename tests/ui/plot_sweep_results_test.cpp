@@ -19,7 +19,8 @@ using util::number_text;
 // Logs every chart operation, and every input servicing, into one shared sequence.
 class LoggingChart final : public model::StripChart {
  public:
-  LoggingChart(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
+  LoggingChart(std::string name, std::vector<std::string>& log)
+      : name_(std::move(name)), log_(log) {}
   void apply_appearance(const std::string& y, const std::string& x) override {
     add("appearance " + y + " | " + x);
   }
@@ -64,26 +65,32 @@ struct LoggedPlot {
   }
 };
 
-const std::vector<std::string> impedance_chart = {
-    "S1 appearance Impedance(Ohms) | Frequency(Hz)",
-    "S1 clear",
-    "S1 x 1000 1200 200", "S1 y 9 33", "S1 points 3",
-    "S1 plot 0 rows 3",
-    "S1 x 1000 1200 200", "S1 y 9 33", "S1 points 3",
-    "pump"};
+const std::vector<std::string> impedance_chart = {"S1 appearance Impedance(Ohms) | Frequency(Hz)",
+                                                  "S1 clear",
+                                                  "S1 x 1000 1200 200",
+                                                  "S1 y 9 33",
+                                                  "S1 points 3",
+                                                  "S1 plot 0 rows 3",
+                                                  "S1 x 1000 1200 200",
+                                                  "S1 y 9 33",
+                                                  "S1 points 3",
+                                                  "pump"};
 const std::vector<std::string> impedance_overlay = {
     "S1 select 1", "S1 plot 1 rows 3", "S1 x 1000 1200 200", "S1 y 9 33", "S1 points 3", "pump"};
-const std::vector<std::string> phase_chart = {
-    "S2 appearance Phase(Degrees) | Frequency(Hz)",
-    "S2 clear",
-    "S2 x 1000 1200 200", "S2 y -180 180", "S2 points 3",
-    "S2 plot 0 rows 3",
-    "S2 x 1000 1200 200", "S2 y -180 180", "S2 points 3",
-    "pump"};
+const std::vector<std::string> phase_chart = {"S2 appearance Phase(Degrees) | Frequency(Hz)",
+                                              "S2 clear",
+                                              "S2 x 1000 1200 200",
+                                              "S2 y -180 180",
+                                              "S2 points 3",
+                                              "S2 plot 0 rows 3",
+                                              "S2 x 1000 1200 200",
+                                              "S2 y -180 180",
+                                              "S2 points 3",
+                                              "pump"};
 // The phase profile services input itself; the plot then sets the axes again.
-const std::vector<std::string> phase_overlay = {
-    "S2 select 1", "S2 plot 1 rows 3", "pump", "S2 x 1000 1200 200", "S2 y -180 180",
-    "S2 points 3"};
+const std::vector<std::string> phase_overlay = {"S2 select 1",   "S2 plot 1 rows 3",
+                                                "pump",          "S2 x 1000 1200 200",
+                                                "S2 y -180 180", "S2 points 3"};
 
 std::vector<std::string> joined(std::initializer_list<std::vector<std::string>> parts) {
   std::vector<std::string> out;
@@ -168,9 +175,9 @@ TEST(PlotSweepResults, ImpedanceRangeAlwaysEnclosesTheTrace) {
     double low, high;  // impedance of row 0 and of every other row
     double y_lower, y_upper;
   };
-  for (const Case c : {Case{"all zero", 0, 0, -1, 1}, Case{"all equal", 500, 500, 450, 550},
-                       Case{"negative", -200, -100, -220, -90},
-                       Case{"across zero", -100, 100, -110, 110}}) {
+  for (const Case c :
+       {Case{"all zero", 0, 0, -1, 1}, Case{"all equal", 500, 500, 450, 550},
+        Case{"negative", -200, -100, -220, -90}, Case{"across zero", -100, 100, -110, 110}}) {
     RecordedPlot p(3, 1000, 1);
     p.s.data.sweep_table.impedance.fill(c.high);
     p.s.data.sweep_table.impedance[0] = c.low;
