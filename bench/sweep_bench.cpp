@@ -105,21 +105,24 @@ struct BenchSession {
   }
 };
 
+// Runs one sweep, keeping its requests; false when it did not complete.
+bool record_sweep(BenchSession& b, std::vector<Request>& requests) {
+  requests.clear();
+  b.driver.log = &requests;
+  measure::frequency_sweep(b.s);
+  b.driver.log = nullptr;
+  return b.dialogs.last_text == " sweep complete:   Press ok  ";
+}
+
 void BM_sweep_511_increments(benchmark::State& state) {
   BenchSession b;
-  if (!b.ready) {
-    state.SkipWithError("virtual board did not start");
+  std::vector<Request> requests;
+  if (!b.ready || !record_sweep(b, requests)) {
+    state.SkipWithError("the virtual board did not sweep");
     return;
   }
-  std::vector<Request> requests;
-  b.driver.log = &requests;
   for (auto _ : state) {
-    requests.clear();
     measure::frequency_sweep(b.s);
-    if (b.dialogs.last_text != " sweep complete:   Press ok  ") {
-      state.SkipWithError("sweep failed");
-      return;
-    }
   }
   state.SetItemsProcessed(state.iterations() * points_per_sweep);
   state.counters["requests_per_point"] = static_cast<double>(requests.size()) / points_per_sweep;
@@ -129,14 +132,11 @@ BENCHMARK(BM_sweep_511_increments)->Unit(benchmark::kMillisecond);
 // The same register requests as one sweep, straight into the virtual board.
 void BM_chip_model_alone(benchmark::State& state) {
   BenchSession b;
-  if (!b.ready) {
-    state.SkipWithError("virtual board did not start");
+  std::vector<Request> requests;
+  if (!b.ready || !record_sweep(b, requests)) {
+    state.SkipWithError("the virtual board did not sweep");
     return;
   }
-  std::vector<Request> requests;
-  b.driver.log = &requests;
-  measure::frequency_sweep(b.s);
-  b.driver.log = nullptr;
   std::uint8_t byte[1] = {0};
   for (auto _ : state) {
     for (const Request& r : requests) {

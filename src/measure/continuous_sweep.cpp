@@ -2,29 +2,19 @@
 // mode and settling options disabled during each pass.
 #include "measure/measurement_api.h"
 #include "measure/sweep_engine.h"
+#include "measure/sweep_mode_controls.h"
 
 namespace quelnor::measure {
-namespace {
-
-void enable_pass_controls(model::Form1Controls& form, bool enabled) {
-  form.Option7.enabled = enabled;
-  form.Option8.enabled = enabled;
-  form.Multiply_by_one.enabled = enabled;
-  form.Multiply_by_two.enabled = enabled;
-  form.Multiply_by_four.enabled = enabled;
-}
-
-}  // namespace
 
 void continuous_sweep(model::Session& s) {
   model::Form1Controls& form = s.form;
   // The box is tested only here, between passes.
   while (form.Continuous_sweep_text.value) {
     s.pump.service_pending_input();
-    enable_pass_controls(form, false);
+    enable_sweep_mode_controls(form, false);
     const bool pass_ok = run_sweep(s, continuous_pass);
     form.Continuous_sweep_text.caption = "Un-Tic to Stop Sweep";
-    enable_pass_controls(form, true);
+    enable_sweep_mode_controls(form, true);
     // A failing pass ends the run: a fault that repeats would otherwise show its box
     // once per pass with hardly a moment to untick the box.
     if (!pass_ok) break;

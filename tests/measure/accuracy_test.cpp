@@ -84,7 +84,7 @@ TEST_F(AccuracyTest, MidPointCalibrationThenTheSameResistor) {
   const Deviation d = sweep_against(b, 200e3, 0);
   EXPECT_LT(d.worst_magnitude_fraction, 0.002);
   EXPECT_LT(d.worst_phase_deg, 0.2);
-  // The theoretical profile overlay and the plots got the whole sweep.
+  // The plots got the whole sweep.
   EXPECT_EQ(b.strip1.trace(0).size(), 101u);
 }
 
