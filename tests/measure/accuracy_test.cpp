@@ -81,11 +81,15 @@ struct AccuracyTest : ::testing::Test {
 TEST_F(AccuracyTest, MidPointCalibrationThenTheSameResistor) {
   program("30000", "2", "100");
   calibrate(false);
+  b.s.form.Check1.value = true;
   const Deviation d = sweep_against(b, 200e3, 0);
   EXPECT_LT(d.worst_magnitude_fraction, 0.002);
   EXPECT_LT(d.worst_phase_deg, 0.2);
-  // The plots got the whole sweep.
+  // The plots got the whole sweep, next to the resistor's flat theoretical profile.
   EXPECT_EQ(b.strip1.trace(0).size(), 101u);
+  ASSERT_EQ(b.strip1.trace(1).size(), 101u);
+  EXPECT_EQ(b.strip1.trace(1)[100], (std::pair{30200.0, 200000.0}));
+  EXPECT_EQ(b.strip2.trace(1)[100], (std::pair{30200.0, 0.0}));
 }
 
 TEST_F(AccuracyTest, MidPointCalibrationThenParallelRc) {
