@@ -28,12 +28,13 @@ void calibrate_at_mid_point(model::Session& s) {
   using namespace converter;
   write_clock_source(s);
   const double mclk_hz = mclk(s);
-  // Half-hertz values are kept: nothing is rounded before the frequency code.
+  // The middle of the sweep the chip holds; half-hertz values are kept, nothing is
+  // rounded before the frequency code.
+  const ProgrammedSweep sweep = as_programmed(s.sweep);
   const double mid_point_frequency = util::checked_add(
       util::checked_div(
-          util::checked_mul(static_cast<double>(s.sweep.increment_count), s.sweep.delta_frequency),
-          2.0),
-      s.sweep.start_frequency);
+          util::checked_mul(static_cast<double>(sweep.increment_count), sweep.delta_hz), 2.0),
+      sweep.start_hz);
   const std::int64_t code64 = frequency_code(mid_point_frequency, mclk_hz);
   if (code64 < std::numeric_limits<std::int32_t>::min() ||
       code64 > std::numeric_limits<std::int32_t>::max()) {

@@ -7,15 +7,19 @@
 
 namespace quelnor::measure {
 
+ProgrammedSweep as_programmed(const model::SweepSettings& settings) {
+  ProgrammedSweep sweep;
+  sweep.start_hz = settings.start_frequency < 0.0 ? 0.0 : settings.start_frequency;
+  sweep.delta_hz = settings.delta_frequency < 0.0 ? 0.0 : settings.delta_frequency;
+  sweep.increment_count = settings.increment_count;
+  return sweep;
+}
+
 ProgrammedSweep program_sweep(model::Session& s) {
   converter::enter_standby_quiet(s);
   // Start, increments, delta, settling; every field is checked before the first write.
   converter::program_sweep_registers(s);
-  ProgrammedSweep sweep;
-  sweep.start_hz = s.sweep.start_frequency < 0.0 ? 0.0 : s.sweep.start_frequency;
-  sweep.delta_hz = s.sweep.delta_frequency < 0.0 ? 0.0 : s.sweep.delta_frequency;
-  sweep.increment_count = s.sweep.increment_count;
-  return sweep;
+  return as_programmed(s.sweep);
 }
 
 void write_clock_source(model::Session& s) {

@@ -14,9 +14,12 @@ struct ProgrammedSweep {
   std::int32_t increment_count = 0;
 };
 
-// Standby, then start frequency, increments, delta and settling cycles from their fields.
-// Returns the sweep as written to the chip: a negative frequency entry is programmed as a
-// zero code, so it counts as 0 Hz here although the stored setting keeps the entry.
+// The sweep the chip holds after the last programming: a negative frequency entry is
+// programmed as a zero code, so it counts as 0 Hz here although the setting keeps it.
+ProgrammedSweep as_programmed(const model::SweepSettings& settings);
+
+// Standby, then start frequency, increments, delta and settling cycles from their fields;
+// returns the sweep as now programmed.
 ProgrammedSweep program_sweep(model::Session& s);
 
 // Clock-source bit of the low control register from the ExternalClock option.

@@ -57,6 +57,14 @@ TEST(MidPointCalibration, FrequencyComesFromTheProgrammedSweepAndTheCurrentClock
   mid_point_gain_factor(t.s);
   EXPECT_EQ(t.chip.start_code(), converter::frequency_code(1001.5, 16e6));
   EXPECT_NE(t.chip.start_code(), converter::frequency_code(1001, 16e6));
+
+  // A negative start entry is programmed as 0 Hz: the middle is that of the sweep from 0.
+  t.s.form.Text1.text = "-100";
+  t.program();
+  EXPECT_EQ(t.s.sweep.start_frequency, -100.0);
+  mid_point_gain_factor(t.s);
+  EXPECT_EQ(t.chip.start_code(), converter::frequency_code(100, 16e6));
+  EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
 }
 
 TEST(MidPointCalibration, RestartsTheChipUntilDataIsValid) {
