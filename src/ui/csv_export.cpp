@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "util/checked_math.h"
 #include "util/numbers.h"
+#include "util/run_time_error.h"
 
 namespace quelnor::ui {
 
@@ -16,8 +16,9 @@ std::string csv_number_field(double v) {
 }
 
 std::string csv_block(const model::SweepTable& table, std::int32_t row_count) {
-  if (row_count > 0) util::checked_index(row_count - 1, model::table_rows);
-  if (row_count < 0) util::checked_index(row_count, model::table_rows);
+  if (row_count < 0 || static_cast<std::size_t>(row_count) > model::table_rows) {
+    throw util::RunTimeError(util::ErrorKind::out_of_bounds, "Row count outside the table");
+  }
   std::string block = csv_header;
   // About 6 fields of up to 23 characters per row: one allocation for the whole block.
   block.reserve(block.size() + static_cast<std::size_t>(row_count) * 6 * 24);

@@ -1,5 +1,6 @@
 // Redrawing the impedance and phase charts from the sweep table after a sweep, with the
 // theoretical overlay when Check1 is ticked, and the progress bar advancing per row.
+#include "measure/programmed_sweep.h"
 #include "measure/theoretical_profile.h"
 #include "ui/ui_api.h"
 #include "util/checked_math.h"
@@ -76,7 +77,9 @@ void plot_sweep_results(model::Session& s, bool continuous_pass) {
   Axes axes;
   axes.x_lower = table.frequency[0];
   axes.x_upper = table.frequency[rows - 1];
-  axes.x_span = util::checked_mul(static_cast<double>(n), s.sweep.delta_frequency);
+  // The step the chip was given: a negative entry is programmed as 0 Hz.
+  const double delta_hz = measure::as_programmed(s.sweep).delta_hz;
+  axes.x_span = util::checked_mul(static_cast<double>(n), delta_hz);
   axes.points_per_trace = util::checked_add_i32(n, 1);
 
   Axes impedance_axes = axes;
