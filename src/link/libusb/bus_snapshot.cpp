@@ -31,10 +31,9 @@ std::vector<BoardSighting> BusSnapshot::boards(std::uint16_t vendor_id,
     sighting.address = calls_.get_device_address(device);
     found.push_back(std::move(sighting));
   }
-  std::stable_sort(found.begin(), found.end(),
-                   [](const BoardSighting& a, const BoardSighting& b) {
-                     return a.location < b.location;
-                   });
+  std::stable_sort(found.begin(), found.end(), [](const BoardSighting& a, const BoardSighting& b) {
+    return a.location < b.location;
+  });
   return found;
 }
 

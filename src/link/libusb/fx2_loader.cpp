@@ -45,8 +45,7 @@ std::string write_problem(BoardConnection& connection, const TransferResult& res
 
 std::string set_cpu_reset(const UsbCalls& calls, BoardConnection& connection, bool hold) {
   const std::uint8_t cpucs = hold ? 0x01 : 0x00;
-  const TransferResult result =
-      write_ram(calls, connection.handle, fx2_cpucs_address, &cpucs, 1);
+  const TransferResult result = write_ram(calls, connection.handle, fx2_cpucs_address, &cpucs, 1);
   // Once the CPU runs, the firmware may take the board off the bus before the request's
   // status stage completes: the load has happened, so that counts as done.
   if (!hold && (result.status == UsbStatus::io || result.status == UsbStatus::no_device)) {

@@ -51,8 +51,8 @@ RamLoad fx2_ram_load(const std::vector<HexDataRecord>& records, std::size_t chun
   RamLoad load;
   std::uint32_t next = 0;
   for (const auto& [address, byte] : memory) {
-    const bool continues = !load.chunks.empty() && address == next &&
-                           load.chunks.back().bytes.size() < chunk_bytes;
+    const bool continues =
+        !load.chunks.empty() && address == next && load.chunks.back().bytes.size() < chunk_bytes;
     if (!continues) load.chunks.push_back(RamChunk{static_cast<std::uint16_t>(address), {}});
     load.chunks.back().bytes.push_back(byte);
     next = address + 1;

@@ -15,23 +15,38 @@ namespace {
 UsbStatus translate(int code) {
   if (code >= 0) return UsbStatus::ok;
   switch (code) {
-    case LIBUSB_ERROR_IO: return UsbStatus::io;
-    case LIBUSB_ERROR_INVALID_PARAM: return UsbStatus::invalid_param;
-    case LIBUSB_ERROR_ACCESS: return UsbStatus::access;
-    case LIBUSB_ERROR_NO_DEVICE: return UsbStatus::no_device;
-    case LIBUSB_ERROR_NOT_FOUND: return UsbStatus::not_found;
-    case LIBUSB_ERROR_BUSY: return UsbStatus::busy;
-    case LIBUSB_ERROR_TIMEOUT: return UsbStatus::timeout;
-    case LIBUSB_ERROR_OVERFLOW: return UsbStatus::overflow;
-    case LIBUSB_ERROR_PIPE: return UsbStatus::pipe;
-    case LIBUSB_ERROR_INTERRUPTED: return UsbStatus::interrupted;
-    case LIBUSB_ERROR_NO_MEM: return UsbStatus::no_memory;
-    case LIBUSB_ERROR_NOT_SUPPORTED: return UsbStatus::not_supported;
-    default: return UsbStatus::other;
+    case LIBUSB_ERROR_IO:
+      return UsbStatus::io;
+    case LIBUSB_ERROR_INVALID_PARAM:
+      return UsbStatus::invalid_param;
+    case LIBUSB_ERROR_ACCESS:
+      return UsbStatus::access;
+    case LIBUSB_ERROR_NO_DEVICE:
+      return UsbStatus::no_device;
+    case LIBUSB_ERROR_NOT_FOUND:
+      return UsbStatus::not_found;
+    case LIBUSB_ERROR_BUSY:
+      return UsbStatus::busy;
+    case LIBUSB_ERROR_TIMEOUT:
+      return UsbStatus::timeout;
+    case LIBUSB_ERROR_OVERFLOW:
+      return UsbStatus::overflow;
+    case LIBUSB_ERROR_PIPE:
+      return UsbStatus::pipe;
+    case LIBUSB_ERROR_INTERRUPTED:
+      return UsbStatus::interrupted;
+    case LIBUSB_ERROR_NO_MEM:
+      return UsbStatus::no_memory;
+    case LIBUSB_ERROR_NOT_SUPPORTED:
+      return UsbStatus::not_supported;
+    default:
+      return UsbStatus::other;
   }
 }
 
-libusb_device* device_of(UsbDevice device) { return static_cast<libusb_device*>(device.token); }
+libusb_device* device_of(UsbDevice device) {
+  return static_cast<libusb_device*>(device.token);
+}
 libusb_device_handle* handle_of(UsbHandle handle) {
   return static_cast<libusb_device_handle*>(handle.token);
 }
@@ -109,11 +124,11 @@ UsbCalls real_usb_calls() {
   calls.release_interface = [shared](UsbHandle handle, int interface_number) {
     libusb_release_interface(handle_of(handle), interface_number);
   };
-  calls.control_transfer = [shared](UsbHandle handle, const ControlSetup& setup,
-                                    std::uint8_t* data, unsigned timeout_ms) {
+  calls.control_transfer = [shared](UsbHandle handle, const ControlSetup& setup, std::uint8_t* data,
+                                    unsigned timeout_ms) {
     const int code =
-        libusb_control_transfer(handle_of(handle), setup.request_type, setup.request,
-                                setup.value, setup.index, data, setup.length, timeout_ms);
+        libusb_control_transfer(handle_of(handle), setup.request_type, setup.request, setup.value,
+                                setup.index, data, setup.length, timeout_ms);
     if (code < 0) return TransferResult{translate(code), 0};
     return TransferResult{UsbStatus::ok, code};
   };

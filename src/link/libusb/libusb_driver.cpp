@@ -32,7 +32,9 @@ std::string usb_identity(std::uint16_t vendor_id, std::uint16_t product_id) {
   return text;
 }
 
-bool fits_16_bits(std::int32_t id) { return id >= 0 && id <= 0xFFFF; }
+bool fits_16_bits(std::int32_t id) {
+  return id >= 0 && id <= 0xFFFF;
+}
 
 // Reads the whole image file, or says why not.
 std::string read_image(const std::string& path, std::string& text) {
@@ -90,8 +92,7 @@ BoardConnection* LibusbDriver::resolve(std::int32_t board_handle) {
 }
 
 std::int32_t LibusbDriver::Search_For_Boards(std::int32_t vendor_id, std::int32_t product_id,
-                                             std::int32_t& board_count,
-                                             std::uint8_t* board_ids) {
+                                             std::int32_t& board_count, std::uint8_t* board_ids) {
   board_count = 0;
   search_result_.clear();
   if (board_ids == nullptr) return fail("Board search was given no room for the identifiers.");
@@ -175,14 +176,12 @@ std::int32_t LibusbDriver::Connect(std::int32_t vendor_id, std::int32_t product_
   return 0;
 }
 
-std::int16_t LibusbDriver::Download_Firmware(std::int32_t board_handle,
-                                             const std::uint8_t* path) {
+std::int16_t LibusbDriver::Download_Firmware(std::int32_t board_handle, const std::uint8_t* path) {
   BoardConnection* connection = resolve(board_handle);
   if (connection == nullptr) {
     // Handle 0 follows a failed search or connect, whose reason is the useful one.
     if (board_handle == 0 && !last_error_.empty()) return -1;
-    return fail("No evaluation board is connected (handle " + std::to_string(board_handle) +
-                ").");
+    return fail("No evaluation board is connected (handle " + std::to_string(board_handle) + ").");
   }
   if (connection->gone) {
     return fail(describe_usb_failure(UsbStatus::no_device, "load the firmware"));
@@ -216,14 +215,13 @@ std::int16_t LibusbDriver::Vendor_Request(std::int32_t board_handle, std::uint8_
                                           std::uint8_t* data) {
   BoardConnection* connection = resolve(board_handle);
   if (connection == nullptr) {
-    return fail("No evaluation board is connected (handle " + std::to_string(board_handle) +
-                ").");
+    return fail("No evaluation board is connected (handle " + std::to_string(board_handle) + ").");
   }
   const bool reading = direction == 1;
   // A board that has left the bus would only time out again and again: fail at once.
   if (connection->gone) {
-    return fail(describe_usb_failure(UsbStatus::no_device, reading ? "read from the board"
-                                                                   : "write to the board"));
+    return fail(describe_usb_failure(UsbStatus::no_device,
+                                     reading ? "read from the board" : "write to the board"));
   }
   if (direction > 1) return fail("A vendor request was given an unknown direction.");
   // The status reports the bytes moved in 16 bits, so no more than 32767 are asked for.
@@ -248,8 +246,7 @@ std::int16_t LibusbDriver::Vendor_Request(std::int32_t board_handle, std::uint8_
   // A short answer would leave stale bytes in the caller's buffer looking like the board's.
   if (result.transferred != length) {
     return fail(std::string("Could not ") + action + ": the board moved " +
-                std::to_string(result.transferred) + " of " + std::to_string(length) +
-                " bytes.");
+                std::to_string(result.transferred) + " of " + std::to_string(length) + " bytes.");
   }
   return static_cast<std::int16_t>(result.transferred);
 }

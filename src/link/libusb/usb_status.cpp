@@ -5,20 +5,34 @@ namespace quelnor::link::libusb {
 
 const char* usb_status_phrase(UsbStatus status) {
   switch (status) {
-    case UsbStatus::ok: return "success";
-    case UsbStatus::io: return "input/output error";
-    case UsbStatus::invalid_param: return "invalid parameter";
-    case UsbStatus::access: return "access denied";
-    case UsbStatus::no_device: return "device disconnected";
-    case UsbStatus::not_found: return "device not found";
-    case UsbStatus::busy: return "device busy";
-    case UsbStatus::timeout: return "timed out";
-    case UsbStatus::overflow: return "device sent too much data";
-    case UsbStatus::pipe: return "request refused (stall)";
-    case UsbStatus::interrupted: return "interrupted";
-    case UsbStatus::no_memory: return "out of memory";
-    case UsbStatus::not_supported: return "operation not supported";
-    case UsbStatus::other: return "unknown USB error";
+    case UsbStatus::ok:
+      return "success";
+    case UsbStatus::io:
+      return "input/output error";
+    case UsbStatus::invalid_param:
+      return "invalid parameter";
+    case UsbStatus::access:
+      return "access denied";
+    case UsbStatus::no_device:
+      return "device disconnected";
+    case UsbStatus::not_found:
+      return "device not found";
+    case UsbStatus::busy:
+      return "device busy";
+    case UsbStatus::timeout:
+      return "timed out";
+    case UsbStatus::overflow:
+      return "device sent too much data";
+    case UsbStatus::pipe:
+      return "request refused (stall)";
+    case UsbStatus::interrupted:
+      return "interrupted";
+    case UsbStatus::no_memory:
+      return "out of memory";
+    case UsbStatus::not_supported:
+      return "operation not supported";
+    case UsbStatus::other:
+      return "unknown USB error";
   }
   return "unknown USB error";
 }
