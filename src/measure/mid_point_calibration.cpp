@@ -55,7 +55,7 @@ void calibrate_at_mid_point(model::Session& s) {
   s.transport.write_control_command(reg::control_high, command::start_sweep);
   msDelay(s.clock, 1);
 
-  DataValidDeadline deadline(s.clock);
+  DataValidDeadline deadline(s.clock, mid_point_frequency);
   while (!data_valid(s)) {
     deadline.check();
     s.transport.write_control_command(reg::control_high, command::initialise);

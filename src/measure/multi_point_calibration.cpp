@@ -42,7 +42,7 @@ void calibrate_every_point(model::Session& s) {
   std::int32_t complete = sweep_complete(s);
   model::MeasurementData& data = s.data;
   while (complete != status_bit::sweep_complete && remaining != 0) {
-    wait_for_point_data(s);
+    wait_for_point_data(s, frequency_hz);
     const RealImaginary point = read_real_imaginary(s);
     const double magnitude = magnitude_of(point.real, point.imaginary);
     const double theta = phase_sweep(point.imaginary, point.real);

@@ -38,7 +38,7 @@ std::int32_t sweep_complete(model::Session& s) {
 void measure_point(model::Session& s, double frequency_hz) {
   model::MeasurementData& data = s.data;
   const std::size_t row = util::checked_index(data.point_index, model::table_rows);
-  wait_for_point_data(s);
+  wait_for_point_data(s, frequency_hz);
   const RealImaginary point = read_real_imaginary(s);
   const double magnitude = magnitude_of(point.real, point.imaginary);
   double impedance_ohm = 0.0;

@@ -208,6 +208,26 @@ INSTANTIATE_TEST_SUITE_P(
                     [](SweepFixture& t) { t.s.plot_sweep_results = nullptr; }, 101}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The wait for valid data allows for the chip's longest settling at the point's frequency
+// and a second on top: at 100 Hz a slow first point is waited for, at 30 kHz the same
+// delay is a chip that does not deliver.
+TEST(FrequencySweep, DataValidBoundFollowsTheSettlingTime) {
+  struct Case {
+    const char* start;
+    const char* box;
+  };
+  for (const Case c : {Case{"100", completion_box}, Case{"30000", failure_box}}) {
+    SweepFixture t;
+    t.s.form.Text1.text = c.start;
+    t.s.form.Text3.text = "1";
+    t.program();
+    // 1.5 s of polling at the fixture's 10 us per clock reading.
+    t.chip.invalid_reads_pending = 150000;
+    frequency_sweep(t.s);
+    EXPECT_EQ(t.box_texts(), std::vector<std::string>{c.box}) << c.start;
+  }
+}
+
 TEST(FrequencySweep, NoPointMeasuredDoesNotPlot) {
   SweepFixture t;
   t.program();
