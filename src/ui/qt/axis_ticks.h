@@ -16,7 +16,8 @@ struct AxisTick {
 // About `target_count` ticks at round steps from the first multiple of the step at or
 // above `lower` to `upper`. Empty when the range is not finite or not increasing. Labels
 // share one prefix (chosen from the larger end) and carry just enough decimals to tell
-// neighbouring ticks apart.
+// neighbouring ticks apart. An end of the range that such a label states exactly, and
+// that is not crowding a tick, is labelled too.
 std::vector<AxisTick> axis_ticks(double lower, double upper, int target_count = 6);
 
 // One value in engineering form with the given prefix exponent (a multiple of 3, -12..9)

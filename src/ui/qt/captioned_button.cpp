@@ -29,7 +29,9 @@ CaptionedButton::CaptionedButton(Kind kind, QWidget* parent) : QWidget(parent) {
   setFocusProxy(button_);
 }
 
-QString CaptionedButton::caption() const { return label_->text(); }
+QString CaptionedButton::caption() const {
+  return label_->text();
+}
 
 void CaptionedButton::set_caption(const QString& caption) {
   if (label_->text() != caption) label_->setText(caption);

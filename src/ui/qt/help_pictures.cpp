@@ -78,8 +78,7 @@ HelpPictures make_help_pictures(const std::string& executable_dir) {
   app::ApplicationOptions options;
   options.board = app::BoardKind::sim;
   options.executable_dir = executable_dir;
-  app::Application application(options,
-                               {clock, dialogs, pump, window.strip1(), window.strip2()});
+  app::Application application(options, {clock, dialogs, pump, window.strip1(), window.strip2()});
   if (!application.start_up()) {
     const QString missing = "The virtual board did not start, so this picture is missing.";
     pictures.sweep_parameters = words(missing, {195, 296});
@@ -108,14 +107,14 @@ HelpPictures make_help_pictures(const std::string& executable_dir) {
   actions.click("Command1");
   window.render();
   QCoreApplication::processEvents();
-  pictures.settings_groups = fit_picture(
-      grab_region(window, {"system_clock", "output_excitation", "pga_control",
-                           "Frm_choose_impedence_type"}),
-      {312, 332});
-  pictures.workflow_column = fit_picture(
-      grab_region(window, {"Command2", "dds_settling", "calibration_gain_factor",
-                           "internal_temperature", "start_sweep"}),
-      {372, 330});
+  pictures.settings_groups =
+      fit_picture(grab_region(window, {"system_clock", "output_excitation", "pga_control",
+                                       "Frm_choose_impedence_type"}),
+                  {312, 332});
+  pictures.workflow_column =
+      fit_picture(grab_region(window, {"Command2", "dds_settling", "calibration_gain_factor",
+                                       "internal_temperature", "start_sweep"}),
+                  {372, 330});
   pictures.impedance_chart = fit_picture(window.strip1().grab(), {872, 331});
 
   // The same sweep over a capacitor: its phase lies flat near -90 degrees.

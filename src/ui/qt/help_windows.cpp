@@ -3,8 +3,8 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QPainter>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 
 #include "ui/qt/window_style.h"
@@ -31,8 +31,14 @@ class HelpPage final : public QWidget {
   std::function<void(std::string_view)> on_close_;
 };
 
-enum class Picture { sweep_parameters, settings_groups, workflow_column, impedance_chart,
-                     phase_chart, save_dialog };
+enum class Picture {
+  sweep_parameters,
+  settings_groups,
+  workflow_column,
+  impedance_chart,
+  phase_chart,
+  save_dialog
+};
 
 struct ScreenshotPlace {
   Picture picture;
@@ -97,7 +103,12 @@ const char* const workflow_text =
     "<b>black</b> and the theoretical one in <b><font color=\"#0000ff\">blue</font></b>.</li>"
     "<li>Then replace the calibration impedance with the impedance under test, untick the "
     "box and press <b>Start Sweep</b> again.</li>"
-    "</ol>";
+    "</ol>"
+    "<p><b>Mid-Point Frequency calibration</b> finds one gain factor at the middle of the "
+    "sweep; <b>Multi-Point Frequency calibration</b> finds one for every point and shows "
+    "their average. <b>Enable Continuous sweep</b> repeats the sweep until you untick it. "
+    "<b>Measure</b> reads the chip's temperature. <b>Download Impedance Data</b> saves the "
+    "last sweep.</p>";
 
 const char* const charts_text =
     "<p><b>Absolute Impedance | Z |</b> shows the impedance magnitude in ohms against "
@@ -112,25 +123,38 @@ const char* const download_text =
 
 const std::vector<PageLayout>& page_layouts() {
   static const std::vector<PageLayout> layouts = {
-      {"Form2", {808, 311}, {Picture::sweep_parameters, {8, 8, 195, 296}},
+      {"Form2",
+       {808, 311},
+       {Picture::sweep_parameters, {8, 8, 195, 296}},
        TextPlace{sweep_text, {215, 8, 583, 214}, 9.5},
        {{"Command2", "Return", {215, 246, 180, 44}},
         {"Command1", "Next Step", {405, 246, 180, 44}}}},
-      {"Form3", {933, 441}, {Picture::settings_groups, {8, 8, 312, 332}},
+      {"Form3",
+       {933, 441},
+       {Picture::settings_groups, {8, 8, 312, 332}},
        TextPlace{calibration_text, {334, 8, 588, 380}, 10.0},
        {{"exit", "Return", {334, 394, 180, 40}}, {"Continue", "Next Step", {524, 394, 180, 40}}}},
-      {"Form4", {721, 643}, {Picture::workflow_column, {174, 6, 372, 330}},
+      {"Form4",
+       {721, 643},
+       {Picture::workflow_column, {174, 6, 372, 330}},
        TextPlace{workflow_text, {8, 342, 586, 296}, 10.0},
        {{"Command2", "Return", {602, 420, 112, 44}},
         {"Command1", "Next Step", {602, 474, 112, 44}}}},
-      {"Form5", {911, 480}, {Picture::impedance_chart, {19, 6, 872, 331}},
+      {"Form5",
+       {911, 480},
+       {Picture::impedance_chart, {19, 6, 872, 331}},
        TextPlace{charts_text, {8, 348, 588, 118}, 9.5},
        {{"Command3", " Phase profile  ", {640, 344, 200, 40}},
         {"Command1", "Return", {640, 388, 200, 40}},
         {"Command2", "Next Step", {640, 432, 200, 40}}}},
-      {"Form6", {897, 374}, {Picture::phase_chart, {11, 6, 874, 330}}, std::nullopt,
+      {"Form6",
+       {897, 374},
+       {Picture::phase_chart, {11, 6, 874, 330}},
+       std::nullopt,
        {{"Command1", "Back", {767, 339, 120, 32}}}},
-      {"Form7", {603, 615}, {Picture::save_dialog, {19, 8, 564, 416}},
+      {"Form7",
+       {603, 615},
+       {Picture::save_dialog, {19, 8, 564, 416}},
        TextPlace{download_text, {5, 430, 592, 118}, 10.0},
        {{"Command1", "Return", {226, 560, 150, 44}}}},
   };
@@ -139,12 +163,18 @@ const std::vector<PageLayout>& page_layouts() {
 
 const QPixmap& picture_of(const HelpPictures& pictures, Picture which) {
   switch (which) {
-    case Picture::sweep_parameters: return pictures.sweep_parameters;
-    case Picture::settings_groups: return pictures.settings_groups;
-    case Picture::workflow_column: return pictures.workflow_column;
-    case Picture::impedance_chart: return pictures.impedance_chart;
-    case Picture::phase_chart: return pictures.phase_chart;
-    case Picture::save_dialog: break;
+    case Picture::sweep_parameters:
+      return pictures.sweep_parameters;
+    case Picture::settings_groups:
+      return pictures.settings_groups;
+    case Picture::workflow_column:
+      return pictures.workflow_column;
+    case Picture::impedance_chart:
+      return pictures.impedance_chart;
+    case Picture::phase_chart:
+      return pictures.phase_chart;
+    case Picture::save_dialog:
+      break;
   }
   return pictures.save_dialog;
 }
@@ -180,7 +210,8 @@ QWidget* HelpWindows::page(std::string_view form) const {
 
 QPushButton* HelpWindows::button(std::string_view form, std::string_view name) const {
   QWidget* window = page(form);
-  return window ? window->findChild<QPushButton*>(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
+  return window ? window->findChild<QPushButton*>(
+                      QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())))
                 : nullptr;
 }
 
@@ -226,7 +257,8 @@ QWidget* HelpWindows::create(const std::string& form) {
     button->setFont(help_button_font());
     button->setGeometry(place.place);
     const std::string qualified = form + "." + place.name;
-    QObject::connect(button, &QPushButton::clicked, button, [this, qualified] { click_(qualified); });
+    QObject::connect(button, &QPushButton::clicked, button,
+                     [this, qualified] { click_(qualified); });
   }
   QWidget* created = window.get();
   pages_.emplace(form, std::move(window));

@@ -100,7 +100,9 @@ const Named<model::Frame> frames[] = {
     {"start_sweep", &Form1Controls::start_sweep},
 };
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
+QString qs(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 // Widths of the five columns; together with the gaps they fill the 897-pixel client area.
 constexpr int column_widths[5] = {172, 132, 214, 190, 165};
@@ -110,18 +112,41 @@ constexpr int top_height = 338;
 
 const std::vector<std::string>& MainWindow::focus_order() {
   static const std::vector<std::string> order = {
-      "Text1",          "Text2",          "Text3",
-      "Text4",          "Text7",          "Option1",
-      "Option2",        "Option3",        "Option4",
-      "Option5",        "Option6",        "ExternalClock",
-      "InternalClock",  "Opt_resistor",   "Opt_capacitor",
-      "Optresistorandcapseries",          "Optresisandcapparallel",
-      "Complex",        "Text10",         "Text11",
-      "Text6",          "Text5",          "Continuous_sweep_text",
-      "help",           "Command2",       "Command6",
-      "Command1",       "Download_data",  "Check1",
-      "Multiply_by_one", "Multiply_by_two", "Multiply_by_four",
-      "Option7",        "Option8",        "Command5",
+      "Text1",
+      "Text2",
+      "Text3",
+      "Text4",
+      "Text7",
+      "Option1",
+      "Option2",
+      "Option3",
+      "Option4",
+      "Option5",
+      "Option6",
+      "ExternalClock",
+      "InternalClock",
+      "Opt_resistor",
+      "Opt_capacitor",
+      "Optresistorandcapseries",
+      "Optresisandcapparallel",
+      "Complex",
+      "Text10",
+      "Text11",
+      "Text6",
+      "Text5",
+      "Continuous_sweep_text",
+      "help",
+      "Command2",
+      "Command6",
+      "Command1",
+      "Download_data",
+      "Check1",
+      "Multiply_by_one",
+      "Multiply_by_two",
+      "Multiply_by_four",
+      "Option7",
+      "Option8",
+      "Command5",
   };
   return order;
 }
@@ -182,9 +207,8 @@ void MainWindow::build() {
     button->setMinimumHeight(26);
     name(button, button_name);
     layout->addWidget(button);
-    connect(button, &QPushButton::clicked, this, [this, button_name] {
-      act([&](app::OperatorActions& a) { a.click(button_name); });
-    });
+    connect(button, &QPushButton::clicked, this,
+            [this, button_name] { act([&](app::OperatorActions& a) { a.click(button_name); }); });
     return button;
   };
   auto label = [&](const char* label_name, QLayout* layout) {
@@ -215,9 +239,8 @@ void MainWindow::build() {
     if (!exclusive) exclusive = new QButtonGroup(this);
     exclusive->addButton(captioned->button());
     captioned->button()->installEventFilter(this);
-    connect(captioned->button(), &QAbstractButton::clicked, this, [this, option_name] {
-      act([&](app::OperatorActions& a) { a.click(option_name); });
-    });
+    connect(captioned->button(), &QAbstractButton::clicked, this,
+            [this, option_name] { act([&](app::OperatorActions& a) { a.click(option_name); }); });
   };
   auto check = [&](const char* check_name, QLayout* layout) {
     auto* captioned = new CaptionedButton(CaptionedButton::Kind::check, this);
@@ -453,7 +476,8 @@ void MainWindow::render_self() {
   }
   for (const auto& entry : labels) {
     auto* text = static_cast<QLabel*>(controls_[entry.name]);
-    if (text->text() != qs((form.*entry.field).caption)) text->setText(qs((form.*entry.field).caption));
+    if (text->text() != qs((form.*entry.field).caption))
+      text->setText(qs((form.*entry.field).caption));
   }
   for (const auto& entry : frames) {
     static_cast<QGroupBox*>(controls_[entry.name])->setTitle(qs((form.*entry.field).caption));

@@ -34,9 +34,7 @@ class MainWindow final : public QWidget {
   QtStripChart& strip2() { return *strip2_; }
 
   // Attaches the window to its application; until then it renders nothing.
-  void bind(app::Application& application) {
-    bind(application.session(), application.actions());
-  }
+  void bind(app::Application& application) { bind(application.session(), application.actions()); }
   // The same from the parts: the model shown and the actions clicks go to.
   void bind(model::Session& session, app::OperatorActions& actions);
   // Brings every widget, this window's and the help windows', up to date with the model.

@@ -59,8 +59,8 @@ util::Answer QtDialogs::show_message(const util::MessageBox& box) {
 
 std::string QtDialogs::save_file(const util::SaveDialogRequest& request) {
   if (save_path_provider_) return save_path_provider_(request);
-  const QString start =
-      QDir(QString::fromStdString(request.folder)).filePath(QString::fromStdString(request.suggested_name));
+  const QString start = QDir(QString::fromStdString(request.folder))
+                            .filePath(QString::fromStdString(request.suggested_name));
   // A null caption gives the platform's standard title for saving; no default suffix is
   // set, so the name is used exactly as typed.
   const QString path = QFileDialog::getSaveFileName(dialog_parent(), QString(), start,

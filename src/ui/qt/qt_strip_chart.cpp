@@ -103,9 +103,13 @@ void QtStripChart::set_y_axis(double lower, double upper) {
   set_axis(axis_y_, lower, upper);
 }
 
-void QtStripChart::set_points_per_trace(int points) { record_.set_points_per_trace(points); }
+void QtStripChart::set_points_per_trace(int points) {
+  record_.set_points_per_trace(points);
+}
 
-void QtStripChart::select_trace(int trace) { record_.select_trace(trace); }
+void QtStripChart::select_trace(int trace) {
+  record_.select_trace(trace);
+}
 
 void QtStripChart::plot(int trace, const model::PointArray& points) {
   record_.plot(trace, points);

@@ -30,8 +30,7 @@ int run_window(const app::ApplicationOptions& options, int argc, char** argv) {
   app::ApplicationOptions running = options;
   // On the virtual board an operator waits as long as the chip would make them wait.
   if (running.board == app::BoardKind::sim) running.virtual_board_real_time = true;
-  app::Application application(running,
-                               {clock, dialogs, pump, window.strip1(), window.strip2()});
+  app::Application application(running, {clock, dialogs, pump, window.strip1(), window.strip2()});
 
   if (!application.start_up()) return 1;
 

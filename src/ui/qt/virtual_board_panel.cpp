@@ -92,8 +92,8 @@ VirtualBoardPanel::VirtualBoardPanel(sim::VirtualBoard& board, QWidget* parent)
       argument->setMaximumWidth(70);
       argument->setToolTip(QString::fromStdString(fault.argument_meaning));
       fault_layout->addWidget(argument, row, 1);
-      fault_layout->addWidget(new QLabel(QString::fromStdString(fault.argument_meaning), fault_group),
-                              row, 2);
+      fault_layout->addWidget(
+          new QLabel(QString::fromStdString(fault.argument_meaning), fault_group), row, 2);
     }
     connect(tick, &QCheckBox::clicked, this, [this, name = fault.name, argument](bool on) {
       apply_fault(on ? name + (argument ? " " + argument->text().toStdString() : std::string())
@@ -143,6 +143,7 @@ bool VirtualBoardPanel::apply_circuit(const std::string& expression) {
     refresh();
     return false;
   }
+  circuit_edit_->setText(QString::fromStdString(board_.dut()));
   show_message("The virtual board now measures " + QString::fromStdString(board_.dut()) + ".",
                false);
   refresh();
@@ -170,8 +171,8 @@ bool VirtualBoardPanel::apply_fault(const std::string& command) {
 }
 
 void VirtualBoardPanel::refresh() {
-  circuit_now_->setText("Now measuring: <b>" + QString::fromStdString(board_.dut()).toHtmlEscaped() +
-                        "</b>");
+  circuit_now_->setText("Now measuring: <b>" +
+                        QString::fromStdString(board_.dut()).toHtmlEscaped() + "</b>");
   fault_list_->clear();
   const std::vector<std::string> faults = board_.active_faults();
   if (faults.empty()) {

@@ -19,9 +19,13 @@ QFont bold_sans(double points) {
 
 }  // namespace
 
-QFont main_window_font() { return bold_sans(8.25); }
+QFont main_window_font() {
+  return bold_sans(8.25);
+}
 
-QFont help_button_font() { return bold_sans(12.0); }
+QFont help_button_font() {
+  return bold_sans(12.0);
+}
 
 QString main_window_style_sheet() {
   return "QGroupBox { border: 1px solid #a0a0a0; border-radius: 2px; margin-top: 8px; "

@@ -21,7 +21,11 @@ TEST(AxisTicks, RoundStepsWithOnePrefixAndJustEnoughDecimals) {
       {30000, 35000, {"30k", "31k", "32k", "33k", "34k", "35k"}},
       // Impedance around 200 kOhm, 0.9 and 1.1 times the extremes.
       {180000, 220000, {"180k", "185k", "190k", "195k", "200k", "205k", "210k", "215k", "220k"}},
-      {-180, 180, {"-150", "-100", "-50", "0", "50", "100", "150"}},
+      // The phase chart's fixed range: ticks on both ends.
+      {-180, 180, {"-180", "-120", "-60", "0", "60", "120", "180"}},
+      {-90, 0, {"-90", "-75", "-60", "-45", "-30", "-15", "0"}},
+      // An end the labels cannot state exactly stays unlabelled.
+      {181234.5, 219876.5, {"185k", "190k", "195k", "200k", "205k", "210k", "215k"}},
       {900000, 1500000, {"0.9M", "1M", "1.1M", "1.2M", "1.3M", "1.4M", "1.5M"}},
       {0.5, 0.8, {"500m", "550m", "600m", "650m", "700m", "750m", "800m"}},
   };

@@ -37,17 +37,28 @@ TEST(MainWindowApp, AfterLoad) {
   ASSERT_TRUE(w.started);
   EXPECT_TRUE(w.window.isVisible());
   test::expect_view_matches_model(w.window, w.form());
-  for (const char* selected : {"Option1", "Option3", "ExternalClock", "Opt_resistor", "Option7",
-                               "Multiply_by_one"}) {
+  for (const char* selected :
+       {"Option1", "Option3", "ExternalClock", "Opt_resistor", "Option7", "Multiply_by_one"}) {
     EXPECT_TRUE(qobject_cast<QAbstractButton*>(w.window.control(selected))->isChecked())
         << selected;
   }
   EXPECT_EQ(w.window.shown_text("Text7"), "16000000");
-  expect_enabled(w, {{"Option7", false}, {"Option8", false}, {"Continuous_sweep_text", false},
-                     {"Check1", false}, {"Download_data", false}, {"Command6", false},
-                     {"Command1", false}, {"Multiply_by_one", false}, {"Multiply_by_two", false},
-                     {"Multiply_by_four", false}, {"Text11", false}, {"Text6", false},
-                     {"Command2", true}, {"Command5", true}, {"help", true}, {"Text10", true}});
+  expect_enabled(w, {{"Option7", false},
+                     {"Option8", false},
+                     {"Continuous_sweep_text", false},
+                     {"Check1", false},
+                     {"Download_data", false},
+                     {"Command6", false},
+                     {"Command1", false},
+                     {"Multiply_by_one", false},
+                     {"Multiply_by_two", false},
+                     {"Multiply_by_four", false},
+                     {"Text11", false},
+                     {"Text6", false},
+                     {"Command2", true},
+                     {"Command5", true},
+                     {"help", true},
+                     {"Text10", true}});
 }
 
 TEST(MainWindowApp, WorkflowButtonsPressedOnTheView) {
@@ -56,21 +67,29 @@ TEST(MainWindowApp, WorkflowButtonsPressedOnTheView) {
 
   w.press("Command2");
   test::expect_view_matches_model(w.window, w.form());
-  expect_enabled(w, {{"Command6", true}, {"Option7", true}, {"Option8", true},
-                     {"Multiply_by_one", true}, {"Multiply_by_four", true}, {"Command1", false},
-                     {"Continuous_sweep_text", false}, {"Check1", false},
+  expect_enabled(w, {{"Command6", true},
+                     {"Option7", true},
+                     {"Option8", true},
+                     {"Multiply_by_one", true},
+                     {"Multiply_by_four", true},
+                     {"Command1", false},
+                     {"Continuous_sweep_text", false},
+                     {"Check1", false},
                      {"Download_data", false}});
   EXPECT_EQ(w.boxes.texts().back(), "Registers have been programmed successfully. Press ok");
 
   w.press("Command6");
   test::expect_view_matches_model(w.window, w.form());
-  expect_enabled(w, {{"Command1", true}, {"Continuous_sweep_text", true}, {"Check1", true},
+  expect_enabled(w, {{"Command1", true},
+                     {"Continuous_sweep_text", true},
+                     {"Check1", true},
                      {"Download_data", false}});
 
   w.press("Command1");
   test::expect_view_matches_model(w.window, w.form());
-  expect_enabled(w, {{"Download_data", true}, {"Option7", true}, {"Multiply_by_two", true},
-                     {"Command1", true}});
+  expect_enabled(
+      w,
+      {{"Download_data", true}, {"Option7", true}, {"Multiply_by_two", true}, {"Command1", true}});
   EXPECT_EQ(w.boxes.texts().back(), " sweep complete:   Press ok  ");
 
   // Programming again withdraws the export and the sweep.
@@ -172,9 +191,9 @@ TEST(MainWindowApp, HelpPagesMatchTheModelAndLeadBackToAnUnchangedWindow) {
   };
   EXPECT_EQ(visible_windows(), std::vector<std::string>{"Form2"});
 
-  const std::pair<const char*, const char*> path[] = {
-      {"Form2", "Command1"}, {"Form3", "Continue"}, {"Form4", "Command1"},
-      {"Form5", "Command3"}, {"Form6", "Command1"}, {"Form5", "Command2"}};
+  const std::pair<const char*, const char*> path[] = {{"Form2", "Command1"}, {"Form3", "Continue"},
+                                                      {"Form4", "Command1"}, {"Form5", "Command3"},
+                                                      {"Form6", "Command1"}, {"Form5", "Command2"}};
   const char* expected_after[] = {"Form3", "Form4", "Form5", "Form6", "Form5", "Form7"};
   for (std::size_t i = 0; i < std::size(path); ++i) {
     QPushButton* button = help.button(path[i].first, path[i].second);

@@ -52,10 +52,10 @@ TEST_F(MainWindowView, WindowFrameFontAndPages) {
 
 TEST_F(MainWindowView, EveryControlSitsInsideTheClientAreaWithoutOverlap) {
   std::vector<std::pair<std::string, QRect>> placed;
-  for (const char* name : {"help", "sweep_parameters", "system_clock", "output_excitation",
-                           "pga_control", "Frm_choose_impedence_type", "Command2",
-                           "dds_settling", "calibration_gain_factor", "internal_temperature",
-                           "start_sweep", "SSTab1"}) {
+  for (const char* name :
+       {"help", "sweep_parameters", "system_clock", "output_excitation", "pga_control",
+        "Frm_choose_impedence_type", "Command2", "dds_settling", "calibration_gain_factor",
+        "internal_temperature", "start_sweep", "SSTab1"}) {
     QWidget* widget = window.control(name);
     ASSERT_NE(widget, nullptr) << name;
     const QRect area(widget->mapTo(&window, QPoint(0, 0)), widget->size());
@@ -179,8 +179,8 @@ TEST_F(MainWindowView, FocusOrderAndInitialFocus) {
     widget = widget->nextInFocusChain();
   }
   EXPECT_EQ(chain, MainWindow::focus_order());
-  const std::vector<std::string> leading = {"Text1", "Text2", "Text3", "Text4", "Text7",
-                                            "Option1", "Option2", "Option3"};
+  const std::vector<std::string> leading = {"Text1", "Text2",   "Text3",   "Text4",
+                                            "Text7", "Option1", "Option2", "Option3"};
   EXPECT_TRUE(std::equal(leading.begin(), leading.end(), chain.begin()));
 }
 

@@ -100,21 +100,30 @@ class ModelActionsFake final : public app::OperatorActions {
   std::vector<model::OptionButton*> all_options() {
     std::vector<model::OptionButton*> options;
     for (int group = model::group_clock; group <= model::group_calibration; ++group) {
-      for (model::OptionButton* option : session.form.group_members(group)) options.push_back(option);
+      for (model::OptionButton* option : session.form.group_members(group))
+        options.push_back(option);
     }
     return options;
   }
   std::string option_name(const model::OptionButton* option) {
     model::Form1Controls& f = session.form;
     const std::pair<const model::OptionButton*, const char*> names[] = {
-        {&f.ExternalClock, "ExternalClock"}, {&f.InternalClock, "InternalClock"},
-        {&f.Option1, "Option1"},             {&f.Option2, "Option2"},
-        {&f.Option3, "Option3"},             {&f.Option4, "Option4"},
-        {&f.Option5, "Option5"},             {&f.Option6, "Option6"},
-        {&f.Option7, "Option7"},             {&f.Option8, "Option8"},
-        {&f.Opt_resistor, "Opt_resistor"},   {&f.Opt_capacitor, "Opt_capacitor"},
-        {&f.Complex, "Complex"},             {&f.Multiply_by_one, "Multiply_by_one"},
-        {&f.Multiply_by_two, "Multiply_by_two"}, {&f.Multiply_by_four, "Multiply_by_four"},
+        {&f.ExternalClock, "ExternalClock"},
+        {&f.InternalClock, "InternalClock"},
+        {&f.Option1, "Option1"},
+        {&f.Option2, "Option2"},
+        {&f.Option3, "Option3"},
+        {&f.Option4, "Option4"},
+        {&f.Option5, "Option5"},
+        {&f.Option6, "Option6"},
+        {&f.Option7, "Option7"},
+        {&f.Option8, "Option8"},
+        {&f.Opt_resistor, "Opt_resistor"},
+        {&f.Opt_capacitor, "Opt_capacitor"},
+        {&f.Complex, "Complex"},
+        {&f.Multiply_by_one, "Multiply_by_one"},
+        {&f.Multiply_by_two, "Multiply_by_two"},
+        {&f.Multiply_by_four, "Multiply_by_four"},
         {&f.Optresistorandcapseries, "Optresistorandcapseries"},
         {&f.Optresisandcapparallel, "Optresisandcapparallel"}};
     for (const auto& [pointer, text] : names) {

@@ -62,10 +62,18 @@ TEST(QtDialogs, MessageBoxShowsTheBoxAndReportsTheAnswer) {
                                         : QMessageBox::Retry | QMessageBox::Cancel;
       EXPECT_EQ(message->standardButtons(), expected_buttons);
       switch (c.gesture) {
-        case Gesture::press_ok: message->button(QMessageBox::Ok)->click(); break;
-        case Gesture::press_retry: message->button(QMessageBox::Retry)->click(); break;
-        case Gesture::press_cancel: message->button(QMessageBox::Cancel)->click(); break;
-        case Gesture::close_frame: message->close(); break;
+        case Gesture::press_ok:
+          message->button(QMessageBox::Ok)->click();
+          break;
+        case Gesture::press_retry:
+          message->button(QMessageBox::Retry)->click();
+          break;
+        case Gesture::press_cancel:
+          message->button(QMessageBox::Cancel)->click();
+          break;
+        case Gesture::close_frame:
+          message->close();
+          break;
         case Gesture::escape: {
           QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
           QApplication::sendEvent(message, &escape);

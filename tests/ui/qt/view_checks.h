@@ -19,14 +19,16 @@
 
 namespace quelnor::test {
 
-inline QString q(const std::string& text) { return QString::fromStdString(text); }
+inline QString q(const std::string& text) {
+  return QString::fromStdString(text);
+}
 
 inline void expect_view_matches_model(ui::qt::MainWindow& window, model::Form1Controls& f) {
   using model::TextBox;
   const std::vector<std::pair<const char*, const TextBox*>> boxes = {
-      {"Text1", &f.Text1},   {"Text2", &f.Text2},   {"Text3", &f.Text3},
-      {"Text4", &f.Text4},   {"Text7", &f.Text7},   {"Text10", &f.Text10},
-      {"Text11", &f.Text11}, {"Text6", &f.Text6},   {"Text5", &f.Text5}};
+      {"Text1", &f.Text1},   {"Text2", &f.Text2}, {"Text3", &f.Text3},
+      {"Text4", &f.Text4},   {"Text7", &f.Text7}, {"Text10", &f.Text10},
+      {"Text11", &f.Text11}, {"Text6", &f.Text6}, {"Text5", &f.Text5}};
   for (const auto& [name, box] : boxes) {
     auto* edit = qobject_cast<QLineEdit*>(window.control(name));
     ASSERT_NE(edit, nullptr) << name;
@@ -81,12 +83,18 @@ inline void expect_view_matches_model(ui::qt::MainWindow& window, model::Form1Co
     EXPECT_EQ(button->isEnabled(), command->enabled) << name;
   }
   const std::vector<std::pair<const char*, const model::Label*>> labels = {
-      {"label_start", &f.label_start}, {"label_delta", &f.label_delta},
-      {"label_increments", &f.label_increments}, {"label_settling", &f.label_settling},
-      {"label_mclk", &f.label_mclk},   {"Label17", &f.Label17},
-      {"Label19", &f.Label19},         {"Label5", &f.Label5},
-      {"Label20", &f.Label20},         {"Label10", &f.Label10},
-      {"Label8", &f.Label8},           {"Label9", &f.Label9}};
+      {"label_start", &f.label_start},
+      {"label_delta", &f.label_delta},
+      {"label_increments", &f.label_increments},
+      {"label_settling", &f.label_settling},
+      {"label_mclk", &f.label_mclk},
+      {"Label17", &f.Label17},
+      {"Label19", &f.Label19},
+      {"Label5", &f.Label5},
+      {"Label20", &f.Label20},
+      {"Label10", &f.Label10},
+      {"Label8", &f.Label8},
+      {"Label9", &f.Label9}};
   for (const auto& [name, label] : labels) {
     EXPECT_EQ(window.shown_text(name), q(label->caption)) << name;
   }

@@ -1,0 +1,81 @@
+// Writes PNG screenshots of the main window after a sweep (both chart pages), of every
+// help page and of the virtual-board panel into screenshots/ beside the programs, so
+// anyone can look at what the windows show.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "app_window_fixture.h"
+#include "sim/virtual_board.h"
+#include "ui/qt/help_pictures.h"
+#include "ui/qt/help_windows.h"
+#include "ui/qt/virtual_board_panel.h"
+
+namespace quelnor::ui::qt {
+namespace {
+
+QString save(QWidget& widget, const QString& name) {
+  const QDir folder(QString::fromStdString(test::bin_dir()) + "/screenshots");
+  folder.mkpath(".");
+  const QString path = folder.filePath(name + ".png");
+  EXPECT_TRUE(widget.grab().save(path)) << path.toStdString();
+  return path;
+}
+
+TEST(Screenshots, MainWindowAfterASweepHelpPagesAndPanel) {
+  test::AppWindow w;
+  ASSERT_TRUE(w.started);
+  const std::string dir = test::bin_dir();
+  w.window.set_help_pictures([dir] { return make_help_pictures(dir); });
+  w.window.show();
+  w.press("Command2");
+  w.press("Command6");
+  qobject_cast<QAbstractButton*>(w.window.control("Check1"))->click();
+  w.press("Command1");
+  w.press("Command5");
+
+  struct Shot {
+    QString name;
+    QSize size;
+  };
+  std::vector<Shot> shots;
+  shots.push_back({save(w.window, "main_impedance"), w.window.size()});
+  w.window.tabs()->setCurrentIndex(1);
+  shots.push_back({save(w.window, "main_phase"), w.window.size()});
+  w.window.tabs()->setCurrentIndex(0);
+
+  HelpWindows& help = w.window.help_windows();
+  w.press("help");
+  const std::pair<const char*, const char*> next[] = {{"Form2", "Command1"}, {"Form3", "Continue"},
+                                                      {"Form4", "Command1"}, {"Form5", "Command3"},
+                                                      {"Form6", "Command1"}, {"Form5", "Command2"}};
+  for (const auto& [form, button] : next) {
+    QWidget* page = help.page(form);
+    ASSERT_NE(page, nullptr) << form;
+    if (std::string(form) != "Form5" || std::string(button) == "Command3") {
+      shots.push_back({save(*page, QString("help_") + form), page->size()});
+    }
+    help.button(form, button)->click();
+  }
+  shots.push_back({save(*help.page("Form7"), "help_Form7"), help.page("Form7")->size()});
+  help.button("Form7", "Command1")->click();
+
+  VirtualBoardPanel panel(*w.application.virtual_board());
+  panel.apply_circuit("(R200k||C15p)+R200k");
+  panel.apply_fault("zero-data 10");
+  panel.show();
+  shots.push_back({save(panel, "virtual_board_panel"), panel.size()});
+
+  for (const Shot& shot : shots) {
+    const QImage image(shot.name);
+    EXPECT_FALSE(image.isNull()) << shot.name.toStdString();
+    EXPECT_EQ(image.size(), shot.size) << shot.name.toStdString();
+  }
+  EXPECT_EQ(shots.size(), 9u);
+}
+
+}  // namespace
+}  // namespace quelnor::ui::qt
