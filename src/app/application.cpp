@@ -83,17 +83,31 @@ Application::Application(const ApplicationOptions& options, Seams seams)
 
 Application::~Application() = default;
 
-bool Application::start_up() { return impl_->usb->start_up(); }
+bool Application::start_up() {
+  return impl_->usb->start_up();
+}
 
 void Application::load() {
   run_guarded(impl_->seams.dialogs, [this] { impl_->form1->Form_Load(); });
 }
 
-model::Session& Application::session() { return *impl_->session; }
-Form1& Application::form1() { return *impl_->form1; }
-OperatorActions& Application::actions() { return *impl_->actions; }
-const HelpPages& Application::help_pages() const { return *impl_->help; }
-sim::VirtualBoard* Application::virtual_board() { return impl_->virtual_board.get(); }
-const std::string& Application::executable_dir() const { return impl_->options.executable_dir; }
+model::Session& Application::session() {
+  return *impl_->session;
+}
+Form1& Application::form1() {
+  return *impl_->form1;
+}
+OperatorActions& Application::actions() {
+  return *impl_->actions;
+}
+const HelpPages& Application::help_pages() const {
+  return *impl_->help;
+}
+sim::VirtualBoard* Application::virtual_board() {
+  return impl_->virtual_board.get();
+}
+const std::string& Application::executable_dir() const {
+  return impl_->options.executable_dir;
+}
 
 }  // namespace quelnor::app

@@ -32,8 +32,8 @@ struct Seams {
 
 struct ApplicationOptions {
   BoardKind board = BoardKind::usb;
-  std::string executable_dir;       // holds Quelnor_FW.hex; the save dialog starts here
-  std::string trace_path;           // empty: no register trace
+  std::string executable_dir;            // holds Quelnor_FW.hex; the save dialog starts here
+  std::string trace_path;                // empty: no register trace
   bool virtual_board_real_time = false;  // the virtual board sleeps its request latency
 };
 

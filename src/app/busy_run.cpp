@@ -16,15 +16,30 @@ std::vector<bool*> greyed_controls(model::Form1Controls& form) {
   return flags;
 }
 
-constexpr std::array<std::string_view, 24> greyed_names = {
-    "help",          "Command2",      "Command6",
-    "Command1",      "Command5",      "Download_data",
-    "ExternalClock", "InternalClock", "Option3",
-    "Option4",       "Option5",       "Option6",
-    "Option1",       "Option2",       "Opt_resistor",
-    "Opt_capacitor", "Optresistorandcapseries", "Optresisandcapparallel",
-    "Complex",       "Multiply_by_one", "Multiply_by_two",
-    "Multiply_by_four", "Option7",    "Option8"};
+constexpr std::array<std::string_view, 24> greyed_names = {"help",
+                                                           "Command2",
+                                                           "Command6",
+                                                           "Command1",
+                                                           "Command5",
+                                                           "Download_data",
+                                                           "ExternalClock",
+                                                           "InternalClock",
+                                                           "Option3",
+                                                           "Option4",
+                                                           "Option5",
+                                                           "Option6",
+                                                           "Option1",
+                                                           "Option2",
+                                                           "Opt_resistor",
+                                                           "Opt_capacitor",
+                                                           "Optresistorandcapseries",
+                                                           "Optresisandcapparallel",
+                                                           "Complex",
+                                                           "Multiply_by_one",
+                                                           "Multiply_by_two",
+                                                           "Multiply_by_four",
+                                                           "Option7",
+                                                           "Option8"};
 
 }  // namespace
 

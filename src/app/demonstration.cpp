@@ -1,10 +1,11 @@
 // The headless demonstration on the virtual board.
 #include "app/demonstration.h"
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <sstream>
 #include <system_error>
-#include <unistd.h>
 
 #include "app/script_runner.h"
 
@@ -20,7 +21,9 @@ std::string demonstration_script(const std::string& csv_path) {
          "click Command1\n"
          "show Strip1\n"
          "show Strip2\n"
-         "save " + csv_path + "\n"
+         "save " +
+         csv_path +
+         "\n"
          "click Download_data\n"
          "click Command5\n"
          "show Label8\n";
@@ -31,8 +34,7 @@ int run_demonstration(const ApplicationOptions& options, std::ostream& out, std:
   const std::filesystem::path temp = std::filesystem::temp_directory_path(ec);
   std::string folder = (ec ? std::filesystem::path("/tmp") : temp) / "quelnor-eval-XXXXXX";
   if (mkdtemp(folder.data()) == nullptr) {
-    err << "quelnor-eval: cannot create a folder for the demonstration's data in " << temp
-        << '\n';
+    err << "quelnor-eval: cannot create a folder for the demonstration's data in " << temp << '\n';
     return script_error;
   }
   const std::string csv_path = folder + "/impedance.csv";

@@ -151,11 +151,17 @@ void Form1::Command1_Click() {
   form.Download_data.enabled = true;
 }
 
-void Form1::Command5_Click() { converter::measure_temperature(session_); }
+void Form1::Command5_Click() {
+  converter::measure_temperature(session_);
+}
 
-void Form1::Download_data_Click() { ui::Download_data_Click(session_, executable_dir_); }
+void Form1::Download_data_Click() {
+  ui::Download_data_Click(session_, executable_dir_);
+}
 
-void Form1::help_Click() { help_.open(); }
+void Form1::help_Click() {
+  help_.open();
+}
 
 bool Form1::button_Click(std::string_view name) {
   using Click = void (Form1::*)();

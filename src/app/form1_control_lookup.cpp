@@ -14,7 +14,9 @@ struct Overloaded : Ts... {
 template <class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
-std::string flag(bool value) { return value ? "1" : "0"; }
+std::string flag(bool value) {
+  return value ? "1" : "0";
+}
 
 std::string point_text(const std::pair<double, double>& p) {
   return "(" + util::number_text(p.first) + "," + util::number_text(p.second) + ")";
@@ -128,8 +130,8 @@ std::string describe_control(std::string_view name, const ControlRef& control) {
           },
           [&](const TabControl& c) {
             const bool known = *c.page == 0 || *c.page == 1;
-            return head + " caption=" +
-                   quoted(known ? model::Form1Controls::tab_captions[*c.page] : "") +
+            return head +
+                   " caption=" + quoted(known ? model::Form1Controls::tab_captions[*c.page] : "") +
                    " value=" + std::to_string(*c.page);
           },
           [&](const ChartControl& c) { return describe_chart(head, c.chart); },

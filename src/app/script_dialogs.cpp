@@ -36,15 +36,15 @@ std::optional<util::Answer> ScriptDialogs::answer_named(const std::string& word)
 
 util::Answer ScriptDialogs::show_message(const util::MessageBox& box) {
   util::Answer answer = box.buttons == util::Buttons::ok ? util::Answer::ok : util::Answer::cancel;
-  const auto queued =
-      std::find_if(answers_.begin(), answers_.end(), [&](util::Answer a) { return offers(box, a); });
+  const auto queued = std::find_if(answers_.begin(), answers_.end(),
+                                   [&](util::Answer a) { return offers(box, a); });
   if (queued != answers_.end()) {
     answer = *queued;
     answers_.erase(queued);
   }
   out_ << "box " << quoted(box.text) << ' ' << quoted(box.title) << ' '
-       << (box.buttons == util::Buttons::ok ? "OK" : "RetryCancel")
-       << (box.warning_icon ? "!" : "") << " -> " << answer_word(answer) << '\n';
+       << (box.buttons == util::Buttons::ok ? "OK" : "RetryCancel") << (box.warning_icon ? "!" : "")
+       << " -> " << answer_word(answer) << '\n';
   return answer;
 }
 

@@ -32,7 +32,9 @@ struct Command {
   std::shared_ptr<Command> scheduled;  // pump: the command it runs
 };
 
-bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_blank(char c) {
+  return c == ' ' || c == '\t';
+}
 
 std::string_view trim_left(std::string_view s) {
   while (!s.empty() && is_blank(s.front())) s.remove_prefix(1);
@@ -103,8 +105,8 @@ Command Runner::parse(std::string_view text, int line) const {
     c.name = name;
     c.text = typed;
     require_control(c);
-  } else if (c.verb == "leave" || c.verb == "click" || c.verb == "check" ||
-             c.verb == "uncheck" || c.verb == "show") {
+  } else if (c.verb == "leave" || c.verb == "click" || c.verb == "check" || c.verb == "uncheck" ||
+             c.verb == "show") {
     const std::vector<std::string> w = words(rest);
     if (w.size() != 1) fail(line, c.verb + " takes one control name");
     c.name = w[0];
@@ -122,8 +124,8 @@ Command Runner::parse(std::string_view text, int line) const {
     if (!trim(rest).empty()) fail(line, "save-cancel takes nothing after it");
   } else if (c.verb == "pump") {
     const auto [count, scheduled] = first_word(trim_left(rest));
-    const auto [end, error] = std::from_chars(count.data(), count.data() + count.size(),
-                                              c.servicings);
+    const auto [end, error] =
+        std::from_chars(count.data(), count.data() + count.size(), c.servicings);
     if (count.empty() || error != std::errc() || end != count.data() + count.size() ||
         c.servicings < 1) {
       fail(line, "pump takes a number of servicings (1 or more) and a command");
@@ -249,8 +251,8 @@ int run_script(std::istream& script, const ApplicationOptions& options, std::ost
 
   std::unique_ptr<Application> app;
   try {
-    app = std::make_unique<Application>(script_options,
-                                        Seams{*clock, dialogs, pump, strip1, strip2});
+    app =
+        std::make_unique<Application>(script_options, Seams{*clock, dialogs, pump, strip1, strip2});
   } catch (const std::exception& e) {
     err << "quelnor-eval: " << e.what() << '\n';
     return script_error;

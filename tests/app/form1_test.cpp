@@ -1,6 +1,8 @@
 // Form1 on the virtual board: load traffic, the workflow's enabled controls in every
 // state, the Start Sweep and Program Device Registers refusals, re-entry during a run and
 // the last-resort guard.
+#include "app/form1.h"
+
 #include <gtest/gtest.h>
 
 #include <map>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "app/form1.h"
 #include "app_fixture.h"
 
 namespace quelnor::test {
@@ -36,14 +37,32 @@ TEST(Form1Load, SelectsTheDefaultOptionsAndWritesOnlyTheGainSelection) {
 
 // The controls whose enabling the workflow drives, in the order of the table below.
 const char* const workflow_controls[] = {
-    "Command6", "Option7", "Option8",  "Multiply_by_one",       "Multiply_by_two",
-    "Multiply_by_four", "Command1", "Continuous_sweep_text", "Check1", "Download_data"};
+    "Command6",        "Option7",          "Option8",  "Multiply_by_one",
+    "Multiply_by_two", "Multiply_by_four", "Command1", "Continuous_sweep_text",
+    "Check1",          "Download_data"};
 // Enabled in every resting state.
-const char* const always_enabled[] = {
-    "Command2", "Command5", "help", "Text1", "Text2", "Text3", "Text4", "Text7", "Text5",
-    "ExternalClock", "InternalClock", "Option1", "Option2", "Option3", "Option4", "Option5",
-    "Option6", "Opt_resistor", "Opt_capacitor", "Optresistorandcapseries",
-    "Optresisandcapparallel", "Complex"};
+const char* const always_enabled[] = {"Command2",
+                                      "Command5",
+                                      "help",
+                                      "Text1",
+                                      "Text2",
+                                      "Text3",
+                                      "Text4",
+                                      "Text7",
+                                      "Text5",
+                                      "ExternalClock",
+                                      "InternalClock",
+                                      "Option1",
+                                      "Option2",
+                                      "Option3",
+                                      "Option4",
+                                      "Option5",
+                                      "Option6",
+                                      "Opt_resistor",
+                                      "Opt_capacitor",
+                                      "Optresistorandcapseries",
+                                      "Optresisandcapparallel",
+                                      "Complex"};
 
 using Enabled = std::vector<int>;  // one flag per workflow control
 const Enabled not_programmed{0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
@@ -81,15 +100,14 @@ TEST_P(Workflow, EnablesExactlyTheControlsOfTheState) {
 INSTANTIATE_TEST_SUITE_P(
     States, Workflow,
     testing::Values(
-        WorkflowCase{"load", {}, not_programmed},
-        WorkflowCase{"program", {"Command2"}, programmed},
+        WorkflowCase{"load", {}, not_programmed}, WorkflowCase{"program", {"Command2"}, programmed},
         WorkflowCase{"calibrate", {"Command2", "Command6"}, calibrated},
         WorkflowCase{"sweep", {"Command2", "Command6", "Command1"}, swept},
         WorkflowCase{"calibrate after a sweep keeps the export",
                      {"Command2", "Command6", "Command1", "Command6"},
                      swept},
-        WorkflowCase{"program after a sweep", {"Command2", "Command6", "Command1", "Command2"},
-                     programmed},
+        WorkflowCase{
+            "program after a sweep", {"Command2", "Command6", "Command1", "Command2"}, programmed},
         WorkflowCase{"multi-point calibration", {"Command2", "Option8", "Command6"}, calibrated},
         WorkflowCase{"options and Measure leave the state",
                      {"Command2", "Command6", "Option2", "Option5", "InternalClock",
@@ -176,11 +194,11 @@ TEST(Form1ProgramRegisters, ShowsSuccessAfterProgrammingTheDefaultFields) {
   const std::vector<std::string> trace = t.trace();
   const std::vector<std::string> programmed(trace.begin() + traffic_before, trace.end());
   // 30000 Hz, 100 increments, 2 Hz, 15 cycles at 16 MHz; every write read back.
-  EXPECT_EQ(programmed, (std::vector<std::string>{
-                            "W 84 28", "R 84 28", "W 83 5C", "R 83 5C", "W 82 0F", "R 82 0F",
-                            "W 89 64", "R 89 64", "W 88 00", "R 88 00", "W 87 43", "R 87 43",
-                            "W 86 00", "R 86 00", "W 85 00", "R 85 00", "W 8B 0F", "R 8B 0F",
-                            "W 8A 00", "R 8A 00"}));
+  EXPECT_EQ(programmed,
+            (std::vector<std::string>{"W 84 28", "R 84 28", "W 83 5C", "R 83 5C", "W 82 0F",
+                                      "R 82 0F", "W 89 64", "R 89 64", "W 88 00", "R 88 00",
+                                      "W 87 43", "R 87 43", "W 86 00", "R 86 00", "W 85 00",
+                                      "R 85 00", "W 8B 0F", "R 8B 0F", "W 8A 00", "R 8A 00"}));
   EXPECT_EQ(t.box_texts(),
             std::vector<std::string>{"Registers have been programmed successfully. Press ok"});
 }

@@ -1,11 +1,12 @@
 // Help-page navigation through the operator actions: the transitions of every button,
 // closing a page through its frame, and opening the help again.
+#include "app/help_pages.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "app/help_pages.h"
 #include "app_fixture.h"
 
 namespace quelnor::test {
@@ -48,36 +49,36 @@ TEST_P(HelpRoute, ShowsExactlyOneWindowAfterEveryStep) {
 
 INSTANTIATE_TEST_SUITE_P(
     Buttons, HelpRoute,
-    testing::Values(
-        Route{"through_every_page",
-              {{"help", "Form2"},
-               {"Form2.Command1", "Form3"},
-               {"Form3.Continue", "Form4"},
-               {"Form4.Command1", "Form5"},
-               {"Form5.Command3", "Form6"},
-               {"Form6.Command1", "Form5"},
-               {"Form5.Command2", "Form7"},
-               {"Form7.Command1", "Form1"}}},
-        Route{"return_from_page_1", {{"help", "Form2"}, {"Form2.Command2", "Form1"}}},
-        Route{"return_from_page_2",
-              {{"help", "Form2"}, {"Form2.Command1", "Form3"}, {"Form3.exit", "Form1"}}},
-        Route{"return_from_page_3",
-              {{"help", "Form2"},
-               {"Form2.Command1", "Form3"},
-               {"Form3.Continue", "Form4"},
-               {"Form4.Command2", "Form1"}}},
-        Route{"return_from_page_4",
-              {{"help", "Form2"},
-               {"Form2.Command1", "Form3"},
-               {"Form3.Continue", "Form4"},
-               {"Form4.Command1", "Form5"},
-               {"Form5.Command1", "Form1"}}},
-        Route{"help_again_starts_at_page_1",
-              {{"help", "Form2"},
-               {"Form2.Command1", "Form3"},
-               {"Form3.Continue", "Form4"},
-               {"Form4.Command2", "Form1"},
-               {"help", "Form2"}}}),
+    testing::Values(Route{"through_every_page",
+                          {{"help", "Form2"},
+                           {"Form2.Command1", "Form3"},
+                           {"Form3.Continue", "Form4"},
+                           {"Form4.Command1", "Form5"},
+                           {"Form5.Command3", "Form6"},
+                           {"Form6.Command1", "Form5"},
+                           {"Form5.Command2", "Form7"},
+                           {"Form7.Command1", "Form1"}}},
+                    Route{"return_from_page_1", {{"help", "Form2"}, {"Form2.Command2", "Form1"}}},
+                    Route{
+                        "return_from_page_2",
+                        {{"help", "Form2"}, {"Form2.Command1", "Form3"}, {"Form3.exit", "Form1"}}},
+                    Route{"return_from_page_3",
+                          {{"help", "Form2"},
+                           {"Form2.Command1", "Form3"},
+                           {"Form3.Continue", "Form4"},
+                           {"Form4.Command2", "Form1"}}},
+                    Route{"return_from_page_4",
+                          {{"help", "Form2"},
+                           {"Form2.Command1", "Form3"},
+                           {"Form3.Continue", "Form4"},
+                           {"Form4.Command1", "Form5"},
+                           {"Form5.Command1", "Form1"}}},
+                    Route{"help_again_starts_at_page_1",
+                          {{"help", "Form2"},
+                           {"Form2.Command1", "Form3"},
+                           {"Form3.Continue", "Form4"},
+                           {"Form4.Command2", "Form1"},
+                           {"help", "Form2"}}}),
     [](const testing::TestParamInfo<Route>& info) { return std::string(info.param.what); });
 
 TEST(HelpFrameClose, ClosingAnyPageThroughItsFrameShowsTheMainWindow) {

@@ -45,7 +45,8 @@ TEST(ScriptDialogs, SaveDialogsTakeQueuedPathsInOrderAndCancelOtherwise) {
   EXPECT_EQ(dialogs.save_file(request), "a b.csv");
   EXPECT_EQ(dialogs.save_file(request), "");
   EXPECT_EQ(dialogs.save_file(request), "");
-  const std::string line = "save-dialog \"/x\" \"Impedance & Phase Data\" \"Log Files (*.csv)|*.csv\" -> ";
+  const std::string line =
+      "save-dialog \"/x\" \"Impedance & Phase Data\" \"Log Files (*.csv)|*.csv\" -> ";
   EXPECT_EQ(out.str(), line + "\"a b.csv\"\n" + line + "\"\"\n" + line + "\"\"\n");
 }
 
@@ -85,8 +86,12 @@ TEST(CommandLine, ReadsBoardScriptTraceAndHelpAndRefusesAnythingElse) {
       {{}, BoardKind::usb, nullptr, "", false, false},
       {{"--board", "sim"}, BoardKind::sim, nullptr, "", false, false},
       {{"--script", "-", "--board", "usb"}, BoardKind::usb, "-", "", false, false},
-      {{"--trace", "t.txt", "--script", "a b.script"}, BoardKind::usb, "a b.script", "t.txt",
-       false, false},
+      {{"--trace", "t.txt", "--script", "a b.script"},
+       BoardKind::usb,
+       "a b.script",
+       "t.txt",
+       false,
+       false},
       {{"--help"}, BoardKind::usb, nullptr, "", true, false},
       {{"--board", "pci"}, BoardKind::usb, nullptr, "", false, true},
       {{"--board"}, BoardKind::usb, nullptr, "", false, true},

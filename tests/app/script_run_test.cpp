@@ -47,7 +47,7 @@ struct ProgramRun {
 // Runs quelnor-eval in a fresh working folder with the given arguments; environment is a
 // prefix such as "env -u DISPLAY".
 ProgramRun run_program(const std::string& arguments, const fs::path& work,
-                const std::string& environment = "") {
+                       const std::string& environment = "") {
   const fs::path program = fs::path(env("QUELNOR_BIN_DIR")) / "quelnor-eval";
   const std::string command = "cd '" + work.string() + "' && " + environment + " '" +
                               program.string() + "' " + arguments + " 2> stderr.txt < /dev/null";
@@ -106,17 +106,16 @@ TEST_P(OperatorScript, PrintsExactlyTheExpectedEvents) {
 
 INSTANTIATE_TEST_SUITE_P(
     Scripts, OperatorScript,
-    testing::Values(
-        ScriptCase{"load_and_show", 0, "", ""},
-        ScriptCase{"program_trace", 0, "", ""},
-        ScriptCase{"program_refused", 0, "", ""},
-        ScriptCase{"start_up_retry_then_cancel", 1, "start-up cancelled", ""},
-        ScriptCase{"start_up_cancel", 1, "start-up cancelled", ""},
-        ScriptCase{"unknown_command", 2, "line 6: unknown command \"press\"", ""},
-        ScriptCase{"unknown_control", 2, "line 3: unknown control name \"Command9\"", ""},
-        ScriptCase{"help_navigation", 0, "", ""},
-        ScriptCase{"sweep_and_export", 0, "", "impedance.csv"},
-        ScriptCase{"continuous_stop", 0, "", ""}),
+    testing::Values(ScriptCase{"load_and_show", 0, "", ""}, ScriptCase{"program_trace", 0, "", ""},
+                    ScriptCase{"program_refused", 0, "", ""},
+                    ScriptCase{"start_up_retry_then_cancel", 1, "start-up cancelled", ""},
+                    ScriptCase{"start_up_cancel", 1, "start-up cancelled", ""},
+                    ScriptCase{"unknown_command", 2, "line 6: unknown command \"press\"", ""},
+                    ScriptCase{"unknown_control", 2, "line 3: unknown control name \"Command9\"",
+                               ""},
+                    ScriptCase{"help_navigation", 0, "", ""},
+                    ScriptCase{"sweep_and_export", 0, "", "impedance.csv"},
+                    ScriptCase{"continuous_stop", 0, "", ""}),
     [](const testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
 
 TEST(QuelnorEval, HelpPrintsUsageAndABadArgumentIsRefused) {

@@ -32,7 +32,8 @@ TEST(WindowActions, DescribesEachKindOfControlWithItsFields) {
       {"Check1", R"(show Check1 caption="View Theoretical calibration profile" enabled=0 value=0)"},
       {"Command2", R"(show Command2 caption="Program Device Registers" enabled=1)"},
       {"Label8", R"(show Label8 caption="25.00000")"},
-      {"Frm_choose_impedence_type", R"(show Frm_choose_impedence_type caption="Calibration Impedance ")"},
+      {"Frm_choose_impedence_type",
+       R"(show Frm_choose_impedence_type caption="Calibration Impedance ")"},
       {"PBar", "show PBar min=0 max=100 value=0"},
       {"SSTab1", R"(show SSTab1 caption="Absolute Impedance | Z |" value=0)"},
       {"Form1", "show Form1 visible=1"},
@@ -92,9 +93,9 @@ TEST(WindowActions, AnOptionClickSelectsInItsGroupAndRunsItsHandler) {
   ASSERT_EQ(t.act().click("Option6"), ActResult::done);  // range 4: nothing written
   ASSERT_EQ(t.act().click("Option2"), ActResult::done);  // gain X5 with range bits 2
   const std::vector<std::string> trace = t.trace();
-  EXPECT_EQ(std::vector<std::string>(trace.begin() + traffic, trace.end()),
-            (std::vector<std::string>{"W 80 B0", "R 80 B0", "W 80 02", "R 80 02", "W 81 02",
-                                      "R 81 02"}));
+  EXPECT_EQ(
+      std::vector<std::string>(trace.begin() + traffic, trace.end()),
+      (std::vector<std::string>{"W 80 B0", "R 80 B0", "W 80 02", "R 80 02", "W 81 02", "R 81 02"}));
   EXPECT_TRUE(t.form().Option2.value && !t.form().Option1.value);
   EXPECT_TRUE(t.form().Option6.value && !t.form().Option3.value);
 
