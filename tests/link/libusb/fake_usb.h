@@ -1,6 +1,5 @@
-// A fake USB bus behind the backend's call table: devices that can be unplugged and
-// re-enumerated, a record of every control transfer, scripted answers, and counts of the
-// references and handles still held so leaks show.
+// A fake USB bus behind the backend's call table: devices that come and go, every control
+// transfer recorded, scripted answers, and counts of references and handles still held.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,5 @@
-// The libusb backend against a fake bus: board search and connection, the setup packets of
-// register requests, the FX2 firmware load with its re-enumeration wait, and what the
-// operator reads when something goes wrong (no board, no permission, unplugged, bad image).
+// The libusb backend on a fake bus: search, connection, setup packets of register requests,
+// the firmware load and re-enumeration wait, and the texts for what goes wrong.
 #include "link/libusb/libusb_driver.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,5 @@
-// The driver over the real libusb: it constructs without touching USB, and without a
-// connected board a download and a request fail with a reason instead of crashing or
-// hanging, whatever is or is not plugged into this machine.
+// The driver over the real libusb, whatever is plugged in: it constructs without touching
+// USB, and without a connection a download and a request fail with a reason.
 #include <gtest/gtest.h>
 
 #include <array>
