@@ -61,6 +61,7 @@ std::string set_cpu_reset(const UsbCalls& calls, BoardConnection& connection, bo
 std::string follow_reenumeration(const UsbCalls& calls, BoardConnection& connection) {
   calls.sleep_ms(fx2_settle_ms);
   bool seen_gone = false;
+  bool seen_unchanged = false;  // found where and as it was, no gap seen before
   std::string open_problem;
   for (int poll = 0; poll < fx2_polls; ++poll) {
     if (poll > 0) calls.sleep_ms(fx2_poll_ms);
@@ -77,7 +78,10 @@ std::string follow_reenumeration(const UsbCalls& calls, BoardConnection& connect
       continue;
     }
     // The same address without a gap is still the device opened before the load.
-    if (!seen_gone && here->address == connection.address) continue;
+    if (!seen_gone && here->address == connection.address) {
+      seen_unchanged = true;
+      continue;
+    }
     UsbHandle fresh;
     const UsbStatus status = open_and_claim(calls, here->device, fresh);
     if (status != UsbStatus::ok) {
@@ -90,12 +94,12 @@ std::string follow_reenumeration(const UsbCalls& calls, BoardConnection& connect
     connection.address = here->address;
     return {};
   }
-  if (!seen_gone && open_problem.empty()) return {};  // it never left: keep the handle
+  if (!seen_gone && seen_unchanged && open_problem.empty()) return {};  // it stayed: keep it
   // The handle opened before the load belongs to a device that has left.
   connection.gone = true;
   if (!open_problem.empty()) return open_problem;
-  return "The board left the USB bus after its firmware started and did not come back within "
-         "3 s. Check the firmware image and the USB connection.";
+  return "The board was not found on the USB bus again within 3 s after its firmware started. "
+         "Check the firmware image and the USB connection.";
 }
 
 }  // namespace

@@ -434,19 +434,42 @@ TEST_F(LibusbDriverTest, ABoardThatDoesNotReEnumerateKeepsItsHandleAfterABounded
   }
 }
 
-TEST_F(LibusbDriverTest, ABoardThatLeavesAndNeverReturnsFailsAndLaterRequestsFailAtOnce) {
-  FakeDevice& board = usb.add_device(1, {4}, 5);
-  const std::int32_t handle = connect_first();
-  usb.on_sleep = [&](unsigned) { board.present = false; };
+TEST_F(LibusbDriverTest, ABoardNotFoundAgainFailsAndLaterRequestsFailAtOnce) {
+  struct Case {
+    const char* name;
+    bool bus_listable;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"unplugged for good", true, "not found on the USB bus again"},
+      {"bus cannot be listed", false, "not found on the USB bus again"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    FakeUsb fresh;
+    FakeDevice& board = fresh.add_device(1, {4}, 5);
+    fresh.on_sleep = [&](unsigned) {
+      if (c.bus_listable) board.present = false;
+      if (!c.bus_listable) fresh.list_status = UsbStatus::io;
+    };
+    LibusbDriver driver(fresh.calls());
+    std::array<std::uint8_t, 128> ids{};
+    std::int32_t count = 0;
+    driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
+    std::int32_t handle = 0;
+    driver.Connect(0x0456, 0xB203, ids[0], handle);
+    const std::string path = image_file(small_image);
 
-  EXPECT_LT(download(handle, image_file(small_image)), 0);
-  EXPECT_TRUE(contains(driver().last_error(), "did not come back")) << driver().last_error();
-  const unsigned waited = std::accumulate(usb.sleeps.begin(), usb.sleeps.end(), 0u);
-  EXPECT_LE(waited, 3000u);
+    EXPECT_LT(driver.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str())),
+              0);
+    EXPECT_TRUE(contains(driver.last_error(), c.expected)) << driver.last_error();
+    const unsigned waited = std::accumulate(fresh.sleeps.begin(), fresh.sleeps.end(), 0u);
+    EXPECT_LE(waited, 3000u);
 
-  const std::size_t sent = usb.transfers.size();
-  EXPECT_LT(write_register(handle, 0x0080), 0);
-  EXPECT_EQ(usb.transfers.size(), sent);
+    const std::size_t sent = fresh.transfers.size();
+    std::uint8_t unused = 0;
+    EXPECT_LT(driver.Vendor_Request(handle, 0xDE, 13, 0x4780, 0, 0, &unused), 0);
+    EXPECT_EQ(fresh.transfers.size(), sent);
+  }
 }
 
 TEST_F(LibusbDriverTest, AReappearedBoardNotYetAccessibleIsTriedAgain) {
