@@ -1,8 +1,6 @@
 // Greying and restoring the controls refused during a calibration or sweep.
 #include "app/busy_run.h"
 
-#include <array>
-
 namespace quelnor::app {
 namespace {
 
@@ -15,31 +13,6 @@ std::vector<bool*> greyed_controls(model::Form1Controls& form) {
   }
   return flags;
 }
-
-constexpr std::array<std::string_view, 24> greyed_names = {"help",
-                                                           "Command2",
-                                                           "Command6",
-                                                           "Command1",
-                                                           "Command5",
-                                                           "Download_data",
-                                                           "ExternalClock",
-                                                           "InternalClock",
-                                                           "Option3",
-                                                           "Option4",
-                                                           "Option5",
-                                                           "Option6",
-                                                           "Option1",
-                                                           "Option2",
-                                                           "Opt_resistor",
-                                                           "Opt_capacitor",
-                                                           "Optresistorandcapseries",
-                                                           "Optresisandcapparallel",
-                                                           "Complex",
-                                                           "Multiply_by_one",
-                                                           "Multiply_by_two",
-                                                           "Multiply_by_four",
-                                                           "Option7",
-                                                           "Option8"};
 
 }  // namespace
 
@@ -56,13 +29,6 @@ BusyRun::~BusyRun() {
 
 void BusyRun::grey(model::Form1Controls& form) {
   for (bool* flag : greyed_controls(form)) *flag = false;
-}
-
-bool BusyRun::refused_while_busy(std::string_view name) {
-  for (std::string_view greyed : greyed_names) {
-    if (greyed == name) return true;
-  }
-  return false;
 }
 
 }  // namespace quelnor::app

@@ -1,9 +1,9 @@
 // While a calibration or sweep runs, the controls whose action would touch the chip or
 // change a setting under the run are greyed; afterwards each gets back exactly the enabled
-// state it had. Text boxes, the two check boxes and the help pages stay as they are.
+// state it had: the six command buttons and every option button. Text boxes, the two check
+// boxes and the help pages stay as they are.
 #pragma once
 
-#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -23,8 +23,6 @@ class BusyRun {
   // Greys the controls again: a run re-enables some of them between passes, and the
   // operator must not be offered them at the next servicing point.
   static void grey(model::Form1Controls& form);
-  // True for the controls a run greys: the six command buttons and every option button.
-  static bool refused_while_busy(std::string_view name);
 
  private:
   model::Form1Controls& form_;

@@ -1,5 +1,6 @@
 // quelnor-eval: the window, or with --script the headless operator-script runner.
 #include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -67,7 +68,16 @@ int main(int argc, char** argv) {
   }
 
 #ifdef QUELNOR_HAVE_QT_WINDOW
-  if (display_available()) return quelnor::ui::qt::run_window(cl.options, argc, argv);
+  if (display_available()) {
+    try {
+      return quelnor::ui::qt::run_window(cl.options, argc, argv);
+    } catch (const std::exception& e) {
+      // Only what stops the program from starting gets here (no backend, no trace file):
+      // every handler runs under its own guard.
+      std::cerr << "quelnor-eval: " << e.what() << '\n';
+      return quelnor::app::script_error;
+    }
+  }
 #else
   std::cout << "This build has no window.\n";
 #endif

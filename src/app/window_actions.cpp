@@ -1,7 +1,6 @@
 // Operator actions resolved to the main window's handlers and the help pages.
 #include "app/window_actions.h"
 
-#include "app/busy_run.h"
 #include "app/form1_control_lookup.h"
 #include "app/last_resort_guard.h"
 
@@ -19,6 +18,15 @@ QualifiedName split(std::string_view name) {
   return {name.substr(0, dot), name.substr(dot + 1)};
 }
 
+// The Form1 control of that name and kind, or nullptr.
+template <class Control>
+Control* form1_control(model::Session& s, std::string_view control) {
+  if (control.empty()) return nullptr;
+  const std::optional<ControlRef> found = find_control(s, control);
+  auto* const* typed = found ? std::get_if<Control*>(&*found) : nullptr;
+  return typed ? *typed : nullptr;
+}
+
 }  // namespace
 
 WindowActions::WindowActions(Form1& form1, HelpPages& help) : form1_(form1), help_(help) {}
@@ -28,9 +36,9 @@ std::string_view WindowActions::form1_name(std::string_view name) {
   return q.form == "Form1" ? q.control : std::string_view{};
 }
 
-bool WindowActions::refused(std::string_view control) const {
+bool WindowActions::refused(bool button_or_option) const {
   if (!form1_.controls().visible) return true;
-  return form1_.busy() && BusyRun::refused_while_busy(control);
+  return button_or_option && form1_.busy();
 }
 
 void WindowActions::guarded(const std::function<void()>& handler) {
@@ -55,54 +63,47 @@ ActResult WindowActions::click(std::string_view name) {
     const QualifiedName q = split(name);
     return click_help_page(q.form, q.control);
   }
-  const std::optional<ControlRef> found = find_control(form1_.session(), control);
-  if (!found) return ActResult::unknown;
-  if (auto* const* button = std::get_if<model::CommandButton*>(&*found)) {
-    if (!(*button)->enabled || refused(control)) return ActResult::disabled;
+  model::Session& s = form1_.session();
+  if (auto* button = form1_control<model::CommandButton>(s, control)) {
+    if (!button->enabled || refused(true)) return ActResult::disabled;
     guarded([&] { form1_.button_Click(control); });
     return ActResult::done;
   }
-  if (auto* const* option = std::get_if<model::OptionButton*>(&*found)) {
-    if (!(*option)->enabled || refused(control)) return ActResult::disabled;
+  if (auto* option = form1_control<model::OptionButton>(s, control)) {
+    if (!option->enabled || refused(true)) return ActResult::disabled;
     guarded([&] { form1_.option_Click(control); });
     return ActResult::done;
   }
-  if (auto* const* check = std::get_if<model::CheckBox*>(&*found)) {
-    return set_check(name, !(*check)->value);
+  if (auto* check = form1_control<model::CheckBox>(s, control)) {
+    return set_check(name, !check->value);
   }
   return ActResult::unknown;
 }
 
 ActResult WindowActions::set_check(std::string_view name, bool ticked) {
   const std::string_view control = form1_name(name);
-  const std::optional<ControlRef> found =
-      control.empty() ? std::nullopt : find_control(form1_.session(), control);
-  auto* const* check = found ? std::get_if<model::CheckBox*>(&*found) : nullptr;
+  auto* check = form1_control<model::CheckBox>(form1_.session(), control);
   if (check == nullptr) return ActResult::unknown;
-  if (!(*check)->enabled || refused(control)) return ActResult::disabled;
+  if (!check->enabled || refused(false)) return ActResult::disabled;
   // The check boxes have no handlers: their state is read when an operation needs it.
-  (*check)->value = ticked;
+  check->value = ticked;
   return ActResult::done;
 }
 
 ActResult WindowActions::type_text(std::string_view name, std::string_view text) {
   const std::string_view control = form1_name(name);
-  const std::optional<ControlRef> found =
-      control.empty() ? std::nullopt : find_control(form1_.session(), control);
-  auto* const* box = found ? std::get_if<model::TextBox*>(&*found) : nullptr;
+  auto* box = form1_control<model::TextBox>(form1_.session(), control);
   if (box == nullptr) return ActResult::unknown;
-  if (!(*box)->enabled || refused(control)) return ActResult::disabled;
-  (*box)->type(std::string(text));
+  if (!box->enabled || refused(false)) return ActResult::disabled;
+  box->type(std::string(text));
   return ActResult::done;
 }
 
 ActResult WindowActions::leave(std::string_view name) {
   const std::string_view control = form1_name(name);
-  const std::optional<ControlRef> found =
-      control.empty() ? std::nullopt : find_control(form1_.session(), control);
-  auto* const* box = found ? std::get_if<model::TextBox*>(&*found) : nullptr;
+  auto* box = form1_control<model::TextBox>(form1_.session(), control);
   if (box == nullptr) return ActResult::unknown;
-  if (!(*box)->enabled || refused(control)) return ActResult::disabled;
+  if (!box->enabled || refused(false)) return ActResult::disabled;
   guarded([&] { form1_.LostFocus(control); });
   return ActResult::done;
 }

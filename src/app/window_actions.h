@@ -28,8 +28,9 @@ class WindowActions final : public OperatorActions {
   ActResult click_help_page(std::string_view form, std::string_view button);
   // The Form1 control for an unqualified or "Form1." name; empty for another window.
   static std::string_view form1_name(std::string_view name);
-  // disabled when the main window is hidden or a running calibration or sweep refuses it.
-  bool refused(std::string_view control) const;
+  // A button or option of the main window refuses while the window is hidden or a
+  // calibration or sweep runs; a text or check box only while the window is hidden.
+  bool refused(bool button_or_option) const;
   void guarded(const std::function<void()>& handler);
 
   Form1& form1_;

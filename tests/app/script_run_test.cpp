@@ -129,6 +129,9 @@ TEST(QuelnorEval, HelpPrintsUsageAndABadArgumentIsRefused) {
   const ProgramRun missing = run_program("--board sim --script /nonexistent/x.script", work);
   EXPECT_EQ(missing.exit_code, 2);
   EXPECT_NE(missing.err.find("cannot read the script"), std::string::npos) << missing.err;
+  const ProgramRun no_trace = run_program("--board sim --script - --trace /nonexistent/t", work);
+  EXPECT_EQ(no_trace.exit_code, 2);
+  EXPECT_NE(no_trace.err.find("/nonexistent/t"), std::string::npos) << no_trace.err;
 }
 
 TEST(QuelnorEval, WithoutADisplayTheDemonstrationRunsHeadlessAndSavesItsCsv) {
