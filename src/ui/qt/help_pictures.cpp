@@ -32,6 +32,10 @@ class NoPump final : public util::EventPump {
   void service_pending_input() override {}
 };
 
+// Lets layouts and queued results settle without taking in operator input: the pictures
+// are made inside a click on the help button, and nothing else may run in between.
+void settle() { QCoreApplication::sendPostedEvents(); }
+
 // The part of the window covering the named controls.
 QPixmap grab_region(MainWindow& window, std::initializer_list<const char*> names) {
   QRect region;
@@ -60,7 +64,7 @@ QPixmap save_dialog_picture(const std::string& folder) {
   dialog.setAttribute(Qt::WA_DontShowOnScreen);
   dialog.resize(564, 416);
   dialog.show();
-  QCoreApplication::processEvents();
+  settle();
   QPixmap picture = dialog.grab();
   dialog.hide();
   return picture;
@@ -93,7 +97,7 @@ HelpPictures make_help_pictures(const std::string& executable_dir) {
   application.load();
   window.render();
   window.show();
-  QCoreApplication::processEvents();
+  settle();
   pictures.sweep_parameters = fit_picture(grab_region(window, {"sweep_parameters"}), {195, 296});
 
   // A 200 kOhm resistor from 30 kHz to 35 kHz in 50 Hz steps, calibrated on itself, with
@@ -106,7 +110,7 @@ HelpPictures make_help_pictures(const std::string& executable_dir) {
   actions.set_check("Check1", true);
   actions.click("Command1");
   window.render();
-  QCoreApplication::processEvents();
+  settle();
   pictures.settings_groups =
       fit_picture(grab_region(window, {"system_clock", "output_excitation", "pga_control",
                                        "Frm_choose_impedence_type"}),
@@ -123,7 +127,7 @@ HelpPictures make_help_pictures(const std::string& executable_dir) {
   actions.click("Command1");
   application.session().form.SSTab1 = 1;
   window.render();
-  QCoreApplication::processEvents();
+  settle();
   pictures.phase_chart = fit_picture(window.strip2().grab(), {874, 330});
   window.hide();
 
