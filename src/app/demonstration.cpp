@@ -40,7 +40,7 @@ int run_demonstration(const ApplicationOptions& options, std::ostream& out, std:
   const std::string csv_path = folder + "/impedance.csv";
   ApplicationOptions demo = options;
   demo.board = BoardKind::sim;
-  out << "No display: running the demonstration on the virtual board (no hardware).\n"
+  out << "Running the demonstration headless on the virtual board (no hardware).\n"
       << "Program Device Registers, Calculate Gain Factor on R200k, Start Sweep, "
          "Download Impedance Data:\n";
   std::istringstream script(demonstration_script(csv_path));

@@ -78,9 +78,9 @@ int main(int argc, char** argv) {
       return quelnor::app::script_error;
     }
   }
+  std::cout << "No display found: DISPLAY and WAYLAND_DISPLAY are unset.\n";
 #else
   std::cout << "This build has no window.\n";
 #endif
-  if (!display_available()) std::cout << "No display found (DISPLAY, WAYLAND_DISPLAY).\n";
   return quelnor::app::run_demonstration(cl.options, std::cout, std::cerr);
 }

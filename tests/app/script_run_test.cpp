@@ -134,6 +134,21 @@ TEST(QuelnorEval, HelpPrintsUsageAndABadArgumentIsRefused) {
   EXPECT_NE(no_trace.err.find("/nonexistent/t"), std::string::npos) << no_trace.err;
 }
 
+TEST(QuelnorEval, TheVirtualBoardCommandsAreRefusedOnTheRealBoardNamingTheLine) {
+  const fs::path work = fs::path(testing::TempDir()) / ("quelnor-usb-" + std::to_string(getpid()));
+  fs::create_directories(work);
+  std::ofstream(work / "usb.script") << "# on the real board\nanswer Cancel\nfault no-board\n";
+  const ProgramRun run = run_program("--board usb --script usb.script", work);
+  fs::remove_all(work);
+  if (run.err.find("no real-board backend") != std::string::npos) {
+    GTEST_SKIP() << "built without the real-board backend";
+  }
+  EXPECT_EQ(run.exit_code, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_NE(run.err.find("line 3: fault acts on the virtual board only"), std::string::npos)
+      << run.err;
+}
+
 TEST(QuelnorEval, WithoutADisplayTheDemonstrationRunsHeadlessAndSavesItsCsv) {
   const fs::path work = fs::path(testing::TempDir());
   const ProgramRun run =
