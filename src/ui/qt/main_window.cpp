@@ -500,12 +500,17 @@ void MainWindow::render_self() {
 }
 
 void MainWindow::apply_model_focus() {
+  // Only a change the model made moves the focus; the operator's own moves are already in
+  // the model. A hidden window takes it when it is shown.
   Form1Controls& form = session_->form;
-  if (form.focused == last_seen_focus_) return;
+  if (form.focused == last_seen_focus_ || !isVisible()) return;
   last_seen_focus_ = form.focused;
-  if (QWidget* widget = control(form.focused); widget && isVisible()) {
-    widget->setFocus(Qt::OtherFocusReason);
-  }
+  if (QWidget* widget = control(form.focused)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (session_) apply_model_focus();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
