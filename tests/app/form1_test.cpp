@@ -283,6 +283,23 @@ TEST(Form1Reentry, ARunRefusesEveryActionAtItsServicingPointsAndRestoresTheWorkf
   EXPECT_EQ(t.app.session().transport.range_bits, 0);
 }
 
+TEST(Form1Reentry, AMultiPointCalibrationRefusesActionsAtItsServicingPoint) {
+  AppUnderTest t;
+  for (const char* click : {"Command2", "Option8"}) t.act().click(click);
+  std::map<std::string, ActResult> results;
+  t.pump.schedule(1, [&] {
+    for (const char* name : refused_during_run) results[name] = t.act().click(name);
+  });
+  ASSERT_EQ(t.act().click("Command6"), ActResult::done);
+
+  ASSERT_EQ(t.pump.servicings(), 1);
+  for (const char* name : refused_during_run) EXPECT_EQ(results[name], ActResult::disabled) << name;
+  EXPECT_EQ(t.form().Label20.caption, "Average Gain Factor");
+  EXPECT_EQ(workflow_state(t), calibrated);
+  EXPECT_TRUE(t.form().Option8.value && !t.form().Option7.value);
+  EXPECT_EQ(t.form().Text7.text, "16000000");
+}
+
 TEST(Form1Reentry, AContinuousRunKeepsItsControlsGreyedAtEveryServicingUntilUnticked) {
   AppUnderTest t;
   for (const char* click : {"Command2", "Command6"}) t.act().click(click);
