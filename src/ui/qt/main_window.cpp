@@ -4,7 +4,6 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -15,6 +14,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "model/form1_controls.h"
 #include "ui/qt/captioned_button.h"
@@ -443,9 +443,8 @@ void MainWindow::render_self() {
     if (edit->text() != qs(model_box.text)) edit->setText(qs(model_box.text));
     edit->setEnabled(model_box.enabled);
   }
-  // One group at a time: exclusivity off while the model's choice is copied, so a group
-  // with nothing selected shows nothing selected.
-  std::map<QButtonGroup*, bool> groups;
+  // Exclusivity is off while the model's choices are copied, so a group with nothing
+  // selected shows nothing selected.
   for (const auto& entry : option_buttons) {
     auto* button = static_cast<QAbstractButton*>(controls_[entry.name]);
     if (button->group()) button->group()->setExclusive(false);
