@@ -1,6 +1,8 @@
 // Reading the command line.
 #include "app/command_line.h"
 
+#include "sim/virtual_board.h"
+
 namespace quelnor::app {
 
 CommandLine parse_command_line(const std::vector<std::string>& args, BoardKind default_board) {
@@ -50,7 +52,25 @@ std::string usage_text() {
          "  --script FILE   run an operator script headless (- reads standard input)\n"
          "  --trace FILE    write every chip register access to FILE, one line each\n"
          "Without --script the window opens; with no display a demonstration script runs\n"
-         "headless on the virtual board instead.\n";
+         "headless on the virtual board instead.\n"
+         "\n"
+         "Script lines (blank lines and lines starting with # are skipped):\n"
+         "  set NAME TEXT        the text box gets TEXT (cut to its maximum length)\n"
+         "  leave NAME           the text box loses the focus\n"
+         "  click NAME           press a button or select an option button\n"
+         "  check NAME           tick a check box; uncheck NAME unticks it\n"
+         "  answer OK|Retry|Cancel   answer for the next message box offering it\n"
+         "  save PATH            path for the next save dialog; save-cancel cancels it\n"
+         "  pump N COMMAND...    run COMMAND at the N-th servicing of input from now\n"
+         "  dut EXPR             impedance under test of the virtual board, e.g. R200k||C15p\n"
+         "  fault NAME ARGS...   inject or clear a fault of the virtual board\n"
+         "  show NAME            print a control's state; show FormN prints its visibility\n"
+         "Names are the controls' names (Text1, Command2, Option7, Strip1, ...); help-page\n"
+         "controls are qualified with their window (Form5.Command3).\n"
+         "Leading answer, dut and fault lines act before start-up.\n"
+         "\n"
+         "Faults of the virtual board:\n" +
+         sim::VirtualBoard::fault_help();
 }
 
 }  // namespace quelnor::app
