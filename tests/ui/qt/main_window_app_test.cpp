@@ -7,6 +7,7 @@
 #include <QCategoryAxis>
 #include <QLineSeries>
 #include <QPushButton>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -267,6 +268,50 @@ TEST(MainWindowApp, ExportWritesThroughTheSaveDialogSeam) {
   while (std::getline(again, line)) ++count;
   EXPECT_EQ(count, 102u);
   std::filesystem::remove(file);
+}
+
+}  // namespace
+}  // namespace quelnor::ui::qt
+
+namespace quelnor::ui::qt {
+namespace {
+
+// A continuous run ends when the operator acts on the view at a servicing point: here a
+// zero timer stands for the operator, firing inside the run's first servicing.
+struct ContinuousCase {
+  const char* what;
+  bool close_window;  // close the main window instead of unticking the box
+};
+
+TEST(MainWindowApp, TheOperatorEndsAContinuousRunFromTheView) {
+  for (const ContinuousCase c : {ContinuousCase{"untick", false}, ContinuousCase{"close", true}}) {
+    SCOPED_TRACE(c.what);
+    AppWindow w;
+    w.window.show();
+    bool closed = false;
+    w.window.set_on_closed([&] { closed = true; });
+    w.press("Command2");
+    w.press("Command6");
+    auto* continuous = qobject_cast<QAbstractButton*>(w.window.control("Continuous_sweep_text"));
+    continuous->click();
+    ASSERT_TRUE(w.form().Continuous_sweep_text.value);
+    QTimer::singleShot(0, &w.window, [&] {
+      if (c.close_window) {
+        w.window.close();
+      } else {
+        continuous->click();
+      }
+    });
+    w.press("Command1");  // returns only once the run has ended
+    EXPECT_FALSE(w.form().Continuous_sweep_text.value);
+    EXPECT_FALSE(continuous->isChecked());
+    EXPECT_EQ(closed, c.close_window);
+    EXPECT_EQ(w.window.isVisible(), !c.close_window);
+    if (!c.close_window) {
+      EXPECT_TRUE(w.window.control("Download_data")->isEnabled());
+      test::expect_view_matches_model(w.window, w.form());
+    }
+  }
 }
 
 }  // namespace
