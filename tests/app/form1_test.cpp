@@ -148,6 +148,8 @@ TEST_P(GainFactorRefused, FocusesTheGainFactorAndChangesNothingElse) {
   AppUnderTest t;
   for (const char* click : {"Command2", "Command6"}) t.act().click(click);
   ASSERT_EQ(t.act().type_text("Text5", GetParam()), ActResult::done);
+  // Ticked, so a continuous run would start: the refusal comes first and its caption stays.
+  ASSERT_EQ(t.act().set_check("Continuous_sweep_text", true), ActResult::done);
   t.form().focused = "Text1";
   const std::string before = t.snapshot();
   const std::size_t traffic_before = t.trace().size();
