@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPushButton>
 #include <QTabWidget>
+#include <filesystem>
 
 #include "app_window_fixture.h"
 #include "sim/virtual_board.h"
@@ -75,6 +76,31 @@ TEST(Screenshots, MainWindowAfterASweepHelpPagesAndPanel) {
     EXPECT_EQ(image.size(), shot.size) << shot.name.toStdString();
   }
   EXPECT_EQ(shots.size(), 9u);
+}
+
+}  // namespace
+}  // namespace quelnor::ui::qt
+
+namespace quelnor::ui::qt {
+namespace {
+
+// Every picture has the size its page gives it, also when the virtual board cannot start
+// (then the pictures say so in words).
+TEST(Screenshots, HelpPicturesHaveTheirPageSizesWithOrWithoutTheVirtualBoard) {
+  const std::filesystem::path empty = std::filesystem::temp_directory_path() / "quelnor_no_fw";
+  std::filesystem::create_directories(empty);
+  for (const std::string& dir : {test::bin_dir(), empty.string()}) {
+    SCOPED_TRACE(dir);
+    const HelpPictures pictures = make_help_pictures(dir);
+    const std::pair<const QPixmap*, QSize> expected[] = {
+        {&pictures.sweep_parameters, {195, 296}}, {&pictures.settings_groups, {312, 332}},
+        {&pictures.workflow_column, {372, 330}},  {&pictures.impedance_chart, {872, 331}},
+        {&pictures.phase_chart, {874, 330}},      {&pictures.save_dialog, {564, 416}}};
+    for (const auto& [picture, size] : expected) {
+      EXPECT_FALSE(picture->isNull());
+      EXPECT_EQ(picture->size(), size);
+    }
+  }
 }
 
 }  // namespace
