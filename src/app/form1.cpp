@@ -96,7 +96,7 @@ void Form1::Command2_Click() {
     converter::program_sweep_registers(session_);
   } catch (const util::RunTimeError& e) {
     // Claiming success here would leave the operator believing the chip holds the fields.
-    session_.message(std::string("The device registers were not programmed. ") + e.what());
+    session_.message(std::string("The device registers could not be programmed. ") + e.what());
     return;
   }
   session_.message("Registers have been programmed successfully. Press ok");

@@ -232,7 +232,7 @@ TEST_P(ProgramRefused, NamesTheFieldAndWritesNothing) {
   ASSERT_EQ(t.act().click("Command2"), ActResult::done);
   ASSERT_EQ(t.dialogs.boxes.size(), 1u);
   const std::string text = t.box_texts().front();
-  EXPECT_NE(text.find("not programmed"), std::string::npos) << text;
+  EXPECT_NE(text.find("could not be programmed"), std::string::npos) << text;
   EXPECT_NE(text.find(GetParam().names), std::string::npos) << text;
   EXPECT_EQ(t.trace().size(), traffic_before);
 }
