@@ -108,6 +108,7 @@ INSTANTIATE_TEST_SUITE_P(
     Scripts, OperatorScript,
     testing::Values(ScriptCase{"load_and_show", 0, "", ""}, ScriptCase{"program_trace", 0, "", ""},
                     ScriptCase{"program_refused", 0, "", ""},
+        ScriptCase{"options_and_measure", 0, "", ""},
                     ScriptCase{"start_up_retry_then_cancel", 1, "start-up cancelled", ""},
                     ScriptCase{"start_up_cancel", 1, "start-up cancelled", ""},
                     ScriptCase{"unknown_command", 2, "line 6: unknown command \"press\"", ""},
