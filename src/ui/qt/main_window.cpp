@@ -105,7 +105,7 @@ QString qs(const std::string& text) {
 }
 
 // Widths of the five columns; together with the gaps they fill the 897-pixel client area.
-constexpr int column_widths[5] = {172, 132, 214, 190, 165};
+constexpr int column_widths[5] = {172, 132, 206, 190, 173};
 constexpr int top_height = 338;
 
 }  // namespace

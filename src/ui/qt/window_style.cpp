@@ -10,7 +10,8 @@ QFont bold_sans(double points) {
   QFont font;
   // Faces with the metrics of the classic Windows sans-serif first, so the captions fit
   // the columns as designed; any sans-serif face after them.
-  font.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "Helvetica", "DejaVu Sans"});
+  font.setFamilies({"Liberation Sans", "Arial", "Nimbus Sans", "Helvetica", "DejaVu Sans Condensed",
+                    "DejaVu Sans"});
   font.setStyleHint(QFont::SansSerif);
   font.setPointSizeF(points);
   font.setBold(true);
