@@ -2,6 +2,7 @@
 #include "app/application.h"
 
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
 
 #include "app/form1.h"
@@ -68,6 +69,14 @@ Application::Application(const ApplicationOptions& options, Seams seams)
     driver = i.tracing.get();
   }
   i.usb = std::make_unique<link::USB_STUFF>(*driver, seams.dialogs, options.executable_dir);
+#ifdef QUELNOR_HAVE_LIBUSB
+  if (auto* libusb = dynamic_cast<link::libusb::LibusbDriver*>(i.real_board.get())) {
+    // The box only says the download failed; the terminal gets the reason and the remedy.
+    i.usb->on_failed_attempt = [libusb] {
+      std::cerr << "quelnor-eval: " << libusb->last_error() << std::endl;
+    };
+  }
+#endif
   i.transport = std::make_unique<link::RegisterTransport>(*i.usb, seams.dialogs);
   i.session = std::make_unique<model::Session>(seams.clock, seams.dialogs, i.pump, *i.transport,
                                                seams.strip1, seams.strip2);

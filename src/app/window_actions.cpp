@@ -71,6 +71,9 @@ ActResult WindowActions::click(std::string_view name) {
   }
   if (auto* option = form1_control<model::OptionButton>(s, control)) {
     if (!option->enabled || refused(true)) return ActResult::disabled;
+    // An option's handler runs when it becomes selected; pressing the one already
+    // selected changes nothing, so it writes nothing to the chip either.
+    if (option->value) return ActResult::done;
     guarded([&] { form1_.option_Click(control); });
     return ActResult::done;
   }

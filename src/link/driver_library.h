@@ -31,7 +31,8 @@ class DriverLibrary {
   virtual std::int16_t Download_Firmware(std::int32_t board_handle, const std::uint8_t* path) = 0;
 
   // One vendor control request. direction 1 reads `length` bytes into data, 0 writes
-  // `length` bytes from data. Negative status: the request failed.
+  // `length` bytes from data. Negative status: the request failed; otherwise the number
+  // of bytes that went through the data stage (0 for a write, which has none).
   virtual std::int16_t Vendor_Request(std::int32_t board_handle, std::uint8_t request,
                                       std::int32_t value, std::int32_t index,
                                       std::uint8_t direction, std::int32_t length,

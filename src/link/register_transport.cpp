@@ -25,11 +25,11 @@ RegisterTransport::RegisterTransport(USB_STUFF& usb, util::OperatorDialogs& dial
     : usb_(usb), dialogs_(dialogs) {}
 
 std::int16_t RegisterTransport::read_register(std::int32_t device, std::int32_t reg) {
-  // A failed request leaves the buffer as it was; its stale byte must never pass for the
-  // chip's answer.
+  // A failed request, or one that brought no byte back, leaves the buffer as it was; its
+  // stale byte must never pass for the chip's answer.
   const std::int16_t status = usb_.driver().Vendor_Request(
       usb_.board_handle, register_request_code, device, reg, 1, 1, usb_.read_buffer.data());
-  if (status < 0) board_did_not_answer("read", reg);
+  if (status < 1) board_did_not_answer("read", reg);
   return usb_.read_buffer[0];
 }
 

@@ -36,6 +36,7 @@ std::int16_t USB_STUFF::open_board() {
 bool USB_STUFF::start_up() {
   for (;;) {
     if (open_board() >= 0) return true;
+    if (on_failed_attempt) on_failed_attempt();
     const util::Answer answer =
         dialogs_.show_message({"Firmware failed to download-Check USB connections", "Error",
                                util::Buttons::retry_cancel, true});

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,10 @@ class USB_STUFF {
   bool start_up();
 
   DriverLibrary& driver() { return driver_; }
+
+  // Called after each failed attempt, before the Retry/Cancel box: the place where a
+  // backend that knows why the attempt failed can say so (the box text itself is fixed).
+  std::function<void()> on_failed_attempt;
 
   std::int32_t board_handle = 0;
   std::string firmware_path;

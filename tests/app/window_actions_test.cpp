@@ -106,6 +106,16 @@ TEST(WindowActions, AnOptionClickSelectsInItsGroupAndRunsItsHandler) {
   EXPECT_TRUE(t.form().Text6.enabled && t.form().Text11.enabled);
 }
 
+TEST(WindowActions, PressingTheOptionAlreadySelectedRunsNoHandler) {
+  AppUnderTest t;
+  ASSERT_EQ(t.act().type_text("Text7", "123"), ActResult::done);
+  const std::size_t traffic = t.trace().size();
+  ASSERT_EQ(t.act().click("Option1"), ActResult::done);        // gain X1 already selected
+  ASSERT_EQ(t.act().click("ExternalClock"), ActResult::done);  // would rewrite Text7
+  EXPECT_EQ(t.trace().size(), traffic);
+  EXPECT_EQ(t.form().Text7.text, "123");
+}
+
 TEST(WindowActions, LeavingAFrequencyFieldRunsItsCheckAndACheckBoxClickToggles) {
   AppUnderTest t;
   ASSERT_EQ(t.act().type_text("Text1", "600000"), ActResult::done);

@@ -181,6 +181,14 @@ TEST_F(RegisterTransportTest, AFailedRequestIsAnErrorNeverAStaleByte) {
   EXPECT_TRUE(dialogs.boxes.empty());  // the error goes to the caller, not a mismatch box
 }
 
+TEST_F(RegisterTransportTest, AReadThatBringsNoByteBackIsAnErrorNeverAStaleByte) {
+  driver.registers[0x8F] = 0x05;
+  ASSERT_EQ(transport.read_register(chip_bus_address, 0x8F), 0x05);
+  driver.empty_reads = true;
+  EXPECT_EQ(error_kind_of([&] { transport.read_register(chip_bus_address, 0x8F); }),
+            util::ErrorKind::board_not_answering);
+}
+
 TEST_F(RegisterTransportTest, TheFailureTextNamesTheRegister) {
   driver.fail_requests = true;
   try {

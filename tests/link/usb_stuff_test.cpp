@@ -82,6 +82,16 @@ TEST_F(UsbStuffTest, AFailedDownloadAsksRetryOrCancelWithAWarning) {
   EXPECT_EQ(driver.calls.size(), 3u);  // Cancel ends without a further attempt
 }
 
+TEST_F(UsbStuffTest, EachFailedAttemptIsReportedBeforeItsBox) {
+  driver.download_statuses = {-1, -1, 0};
+  dialogs.answers = {util::Answer::retry, util::Answer::retry};
+  std::vector<std::size_t> boxes_seen_at_report;
+  usb.on_failed_attempt = [&] { boxes_seen_at_report.push_back(dialogs.boxes.size()); };
+
+  EXPECT_TRUE(usb.start_up());
+  EXPECT_EQ(boxes_seen_at_report, (std::vector<std::size_t>{0, 1}));
+}
+
 TEST_F(UsbStuffTest, ClosingTheBoxEndsLikeCancel) {
   driver.download_statuses = {-1, 0};
   // No scripted answer: the box is closed.

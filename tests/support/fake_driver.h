@@ -40,6 +40,8 @@ class FakeDriver final : public link::DriverLibrary {
   std::map<std::int32_t, std::uint8_t> stuck_registers;
   // Every vendor request from now on fails with a negative status and transfers nothing.
   bool fail_requests = false;
+  // Reads that complete without a data byte (status 0, buffer untouched).
+  bool empty_reads = false;
   // The chip's register file, indexed by register address.
   std::uint8_t registers[256] = {};
   std::vector<DriverCall> calls;
@@ -104,6 +106,7 @@ class FakeDriver final : public link::DriverLibrary {
       registers[reg] = static_cast<std::uint8_t>((index >> 8) & 0xFF);
       return 0;
     }
+    if (empty_reads) return 0;
     const auto stuck = stuck_registers.find(reg);
     data[0] = stuck != stuck_registers.end() ? stuck->second : registers[reg];
     return 1;
