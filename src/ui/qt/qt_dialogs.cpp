@@ -37,6 +37,7 @@ QtDialogs::QtDialogs(SavePathProvider save_path_provider)
     : save_path_provider_(std::move(save_path_provider)) {}
 
 util::Answer QtDialogs::show_message(const util::MessageBox& box) {
+  if (before_showing_) before_showing_();
   QMessageBox message(box.warning_icon ? QMessageBox::Warning : QMessageBox::NoIcon,
                       QString::fromStdString(box.title), QString::fromStdString(box.text),
                       QMessageBox::NoButton, dialog_parent());
@@ -58,6 +59,7 @@ util::Answer QtDialogs::show_message(const util::MessageBox& box) {
 }
 
 std::string QtDialogs::save_file(const util::SaveDialogRequest& request) {
+  if (before_showing_) before_showing_();
   if (save_path_provider_) return save_path_provider_(request);
   const QString start = QDir(QString::fromStdString(request.folder))
                             .filePath(QString::fromStdString(request.suggested_name));

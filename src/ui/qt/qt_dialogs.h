@@ -20,11 +20,16 @@ class QtDialogs final : public util::OperatorDialogs {
   // Without a provider the save dialog is QFileDialog's.
   explicit QtDialogs(SavePathProvider save_path_provider = {});
 
+  // Runs before every box or dialog: the views show what is in force while it waits
+  // (a sweep's completion box comes after the progress bar was set back to 0).
+  void set_before_showing(std::function<void()> hook) { before_showing_ = std::move(hook); }
+
   util::Answer show_message(const util::MessageBox& box) override;
   std::string save_file(const util::SaveDialogRequest& request) override;
 
  private:
   SavePathProvider save_path_provider_;
+  std::function<void()> before_showing_;
 };
 
 }  // namespace quelnor::ui::qt

@@ -22,10 +22,12 @@ int run_window(const app::ApplicationOptions& options, int argc, char** argv) {
   QtDialogs dialogs;
   MainWindow window;
   std::unique_ptr<VirtualBoardPanel> panel;
-  QtEventPump pump([&] {
+  const auto render_views = [&] {
     window.render();
     if (panel) panel->refresh();
-  });
+  };
+  QtEventPump pump(render_views);
+  dialogs.set_before_showing(render_views);
   util::SystemClock clock;
   app::ApplicationOptions running = options;
   // On the virtual board an operator waits as long as the chip would make them wait.
