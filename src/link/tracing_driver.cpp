@@ -16,7 +16,8 @@ std::int16_t TracingDriver::Vendor_Request(std::int32_t board_handle, std::uint8
   if (request != register_request_code) return status;
   char line[32];
   if (direction == 1) {
-    if (status < 0) {
+    // A read that failed or brought no byte back leaves the buffer stale: no byte to show.
+    if (status < 1) {
       std::snprintf(line, sizeof line, "R %02X --", static_cast<unsigned>(index & 0xFF));
     } else {
       std::snprintf(line, sizeof line, "R %02X %02X", static_cast<unsigned>(index & 0xFF),

@@ -28,10 +28,15 @@ TEST(TracingDriver, WritesOneLinePerRegisterAccess) {
   transport.read_register(chip_bus_address, 0x8F);
   std::uint8_t unused = 0;
   tracing.Vendor_Request(usb.board_handle, 0xA0, 0, 0, 0, 0, &unused);  // not a register access
+  chip.empty_reads = true;
+  EXPECT_THROW(transport.read_register(chip_bus_address, 0x8F), util::RunTimeError);
+  chip.empty_reads = false;
   chip.fail_requests = true;
   EXPECT_THROW(transport.read_register(chip_bus_address, 0x8F), util::RunTimeError);
 
-  EXPECT_EQ(lines, (std::vector<std::string>{"W 80 B0", "R 80 B0", "R 8F 02", "R 8F --"}));
+  // Neither the empty read nor the failed one shows the stale byte as the chip's answer.
+  EXPECT_EQ(lines, (std::vector<std::string>{"W 80 B0", "R 80 B0", "R 8F 02", "R 8F --",
+                                             "R 8F --"}));
 }
 
 }  // namespace
