@@ -91,25 +91,40 @@ TEST(ContinuousSweep, AnEditedStartFrequencyIsUsedFromTheNextPass) {
 }
 
 // A fault that repeats would show its box once per pass: the first failing pass ends the
-// run as an untick would, with the box still ticked.
+// run as an untick would, with the box still ticked. A chip that stops delivering data
+// ends its pass through the bounded wait the same way.
 TEST(ContinuousSweep, AFailingPassEndsTheRun) {
-  ContinuousFixture t;
-  t.s.form.Text3.text = "2";
-  t.program();
-  t.on_plot = [&t](int pass) {
-    if (pass == 2) t.chip.data = [](int) { return std::pair{0, 0}; };
+  struct Case {
+    const char* name;
+    void (*fault)(test::FakeSweepChip&);
   };
-  // Should the run go on, this stops it after a few more passes so the test can fail.
-  t.pump.on_service = [&t] {
-    if (t.pump.servicings > 8) t.s.form.Continuous_sweep_text.value = false;
-  };
-  continuous_sweep(t.s);
-  EXPECT_EQ(t.passes.size(), 2u);
-  EXPECT_EQ(t.box_texts(), std::vector<std::string>{"Error completing Sweep:Check Values"});
-  EXPECT_EQ(t.s.form.Continuous_sweep_text.caption, "Enable Continuous Sweep");
-  EXPECT_TRUE(t.s.form.Continuous_sweep_text.value);
-  EXPECT_TRUE(t.s.form.Option8.enabled);
-  EXPECT_LE(t.pump.servicings, 8);
+  for (const Case c : {Case{"zero point",
+                            [](test::FakeSweepChip& chip) {
+                              chip.data = [](int) { return std::pair{0, 0}; };
+                            }},
+                       Case{"data never valid",
+                            [](test::FakeSweepChip& chip) { chip.never_valid = true; }}}) {
+    ContinuousFixture t;
+    t.s.form.Text3.text = "2";
+    t.program();
+    t.on_plot = [&t, &c](int pass) {
+      if (pass == 2) c.fault(t.chip);
+    };
+    // Should the run go on, this stops it after a few more passes so the test can fail.
+    t.pump.on_service = [&t] {
+      if (t.pump.servicings > 8) t.s.form.Continuous_sweep_text.value = false;
+    };
+    continuous_sweep(t.s);
+    // The fault arrives during the second pass's plot: the third pass fails before it
+    // plots, and no fourth pass starts.
+    EXPECT_EQ(t.passes.size(), 2u) << c.name;
+    EXPECT_EQ(t.box_texts(), std::vector<std::string>{"Error completing Sweep:Check Values"})
+        << c.name;
+    EXPECT_EQ(t.s.form.Continuous_sweep_text.caption, "Enable Continuous Sweep") << c.name;
+    EXPECT_TRUE(t.s.form.Continuous_sweep_text.value) << c.name;
+    EXPECT_TRUE(t.s.form.Option8.enabled) << c.name;
+    EXPECT_LE(t.pump.servicings, 8) << c.name;
+  }
 }
 
 TEST(ContinuousSweepPass, EndsWithTheTemperatureInsteadOfTheCompletionBox) {
@@ -117,11 +132,16 @@ TEST(ContinuousSweepPass, EndsWithTheTemperatureInsteadOfTheCompletionBox) {
   t.s.form.Text3.text = "2";
   t.program();
   t.s.form.Label8.caption = "x";
+  std::size_t temperature_commands_when_serviced = 0;
+  t.pump.on_service = [&t, &temperature_commands_when_serviced] {
+    temperature_commands_when_serviced = t.lines("W 80 90").size();
+  };
   continuous_sweep_pass(t.s);
   EXPECT_EQ(t.passes.size(), 1u);
   EXPECT_TRUE(t.dialogs.boxes.empty());
   EXPECT_EQ(t.s.form.Label8.caption, "0");  // the fake chip's temperature word is 0
   EXPECT_EQ(t.pump.servicings, 1);
+  EXPECT_EQ(temperature_commands_when_serviced, 1u);  // the pass yields after the reading
 }
 
 }  // namespace

@@ -31,6 +31,10 @@ TEST(FrequencySweep, OneIncrementGivesTwoRowsAndTheCompletionBox) {
   t.s.form.Text3.text = "1";
   t.program();
   t.s.form.PBar.value = 5;
+  std::size_t boxes_when_serviced = 0;
+  t.pump.on_service = [&t, &boxes_when_serviced] {
+    boxes_when_serviced = t.dialogs.boxes.size();
+  };
   frequency_sweep(t.s);
 
   const model::SweepTable& table = t.s.data.sweep_table;
@@ -47,6 +51,7 @@ TEST(FrequencySweep, OneIncrementGivesTwoRowsAndTheCompletionBox) {
   EXPECT_EQ(t.s.form.PBar.value, 0);
   EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
   EXPECT_EQ(t.pump.servicings, 1);
+  EXPECT_EQ(boxes_when_serviced, 1u);  // the final yield follows the completion box
   // The sweep enables or disables no control of its own.
   EXPECT_FALSE(t.s.form.Download_data.enabled);
 }

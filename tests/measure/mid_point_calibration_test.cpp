@@ -35,6 +35,7 @@ TEST(MidPointCalibration, WorkedExampleWritesTheMidPointCodeAndTheGainFactor) {
   EXPECT_EQ(t.dialogs.boxes[0].text, completion_box);
   EXPECT_EQ(t.dialogs.boxes[0].title, "Quelnor Beta Version VUD1.0");
   EXPECT_EQ(t.dialogs.boxes[0].buttons, util::Buttons::ok);
+  EXPECT_EQ(t.pump.servicings, 0);  // it never yields, not even after its box
   // The multi-point tables are not the mid-point's.
   EXPECT_EQ(t.s.data.gain_factor_table[0], 7.0);
   EXPECT_EQ(t.s.data.system_phase_table[0], 8.0);
@@ -72,9 +73,17 @@ TEST(MidPointCalibration, RestartsTheChipUntilDataIsValid) {
   t.program();
   t.chip.invalid_reads_pending = 2;
   mid_point_gain_factor(t.s);
-  // Initialise and start once, then once more for each status read without valid data.
+  // After the start command: each status read without valid data sends initialise and
+  // start again (never repeat); then the four data registers, and nothing after them.
+  const std::vector<std::string> wait_and_read = {
+      "W 80 21", "R 80 21", "R 8F 00", "W 80 11", "R 80 11", "W 80 21", "R 80 21", "R 8F 00",
+      "W 80 11", "R 80 11", "W 80 21", "R 80 21", "R 8F 02", "R 94 17", "R 95 70", "R 96 1F",
+      "R 97 40"};
+  ASSERT_GE(t.traffic.size(), wait_and_read.size());
+  EXPECT_EQ(std::vector<std::string>(t.traffic.end() - static_cast<long>(wait_and_read.size()),
+                                     t.traffic.end()),
+            wait_and_read);
   EXPECT_EQ(t.lines("W 80 11").size(), 3u);
-  EXPECT_EQ(t.lines("W 80 21").size(), 3u);
   EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
 }
 
@@ -131,14 +140,24 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"DataNeverValid", [](test::SweepSession& t) { t.chip.never_valid = true; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// The component boxes are read after the measurement, so a refused box or a failing
+// formula still leaves the new system phase behind.
 TEST(MidPointCalibration, SystemPhaseKeepsTheNewMeasurementWhenTheGainFactorFails) {
-  test::SweepSession t;
-  t.program();
-  t.s.form.Text10.text = "0";
-  t.chip.data = [](int) { return std::pair{-1, 1}; };
-  mid_point_gain_factor(t.s);
-  EXPECT_DOUBLE_EQ(t.s.data.system_phase, phase_sweep(1, -1));
-  EXPECT_EQ(t.box_texts(), std::vector<std::string>{failure_box});
+  for (const FailureCase c :
+       {FailureCase{"ResistorOfZero", [](test::SweepSession& t) { t.s.form.Text10.text = "0"; }},
+        FailureCase{"ComplexWithEmptyR2", [](test::SweepSession& t) {
+                      Complex_Click(t.s);
+                      t.s.form.Text6.text = "";
+                    }}}) {
+    test::SweepSession t;
+    t.program();
+    c.arrange(t);
+    t.chip.data = [](int) { return std::pair{-1, 1}; };
+    mid_point_gain_factor(t.s);
+    EXPECT_DOUBLE_EQ(t.s.data.system_phase, phase_sweep(1, -1)) << c.name;
+    EXPECT_EQ(t.s.data.gain_factor, 0.0) << c.name;
+    EXPECT_EQ(t.box_texts(), std::vector<std::string>{failure_box}) << c.name;
+  }
 }
 
 }  // namespace

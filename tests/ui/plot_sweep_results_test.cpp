@@ -255,6 +255,24 @@ TEST(TheoreticalProfile, FollowsTheCircuitAndItsBoxes) {
   }
 }
 
+// A sweep that ended early: the profile covers the rows it measured, not rows 0 to N,
+// whose upper part holds frequencies this sweep never visited (here the 0 Hz of a fresh
+// table, where a capacitor's reactance cannot be formed).
+TEST(TheoreticalProfile, ShortSweepProfilesOnlyItsRows) {
+  RecordedPlot p(100, 30000, 2);
+  p.s.data.plot_point_count = 10;
+  for (std::size_t i = 10; i < model::table_rows; ++i) p.s.data.sweep_table.frequency[i] = 0;
+  p.s.form.Check1.value = true;
+  measure::Opt_capacitor_Click(p.s);
+  plot_sweep_results(p.s, false);
+  const model::PointArray& magnitude = p.strip1.trace(1);
+  ASSERT_EQ(magnitude.size(), 10u);
+  EXPECT_EQ(p.strip2.trace(1).size(), 10u);
+  EXPECT_EQ(magnitude[9].first, 30018.0);
+  EXPECT_DOUBLE_EQ(magnitude[9].second, measure::capacitor_reactance(30018, 1.5e-11));
+  EXPECT_EQ(p.s.data.point_index, 9);
+}
+
 TEST(TheoreticalProfile, AFormulaFailureEndsThePlot) {
   RecordedPlot p(2, 0, 1000);  // row 0 at 0 Hz: no reactance
   p.s.form.Check1.value = true;
