@@ -12,10 +12,10 @@
 #include <stdexcept>
 #include <thread>
 
+#include "link/intel_hex.h"
 #include "sim/chip_model.h"
 #include "sim/circuit_expression.h"
 #include "sim/faults.h"
-#include "sim/intel_hex.h"
 
 namespace quelnor::sim {
 namespace {
@@ -145,7 +145,7 @@ std::int16_t VirtualBoard::Download_Firmware(std::int32_t board_handle, const st
   board->firmware_loaded = false;
   if (impl_->faults.firmware_refused()) return download_failed;
   const std::optional<std::string> image = read_image(path);
-  if (!image || !intel_hex_problem(*image).empty()) return download_failed;
+  if (!image || !link::parse_intel_hex(*image).problem.empty()) return download_failed;
   board->firmware_loaded = true;
   return 0;
 }

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "link/libusb/intel_hex.h"
+#include "link/intel_hex.h"
 
 namespace quelnor::link::libusb {
 

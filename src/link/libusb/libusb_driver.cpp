@@ -8,9 +8,9 @@
 #include <iterator>
 #include <utility>
 
+#include "link/intel_hex.h"
 #include "link/libusb/fx2_loader.h"
 #include "link/libusb/fx2_ram_image.h"
-#include "link/libusb/intel_hex.h"
 #include "link/libusb/libusb_calls.h"
 
 namespace quelnor::link::libusb {

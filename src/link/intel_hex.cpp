@@ -1,9 +1,9 @@
 // Intel HEX reader.
-#include "link/libusb/intel_hex.h"
+#include "link/intel_hex.h"
 
 #include <cstdio>
 
-namespace quelnor::link::libusb {
+namespace quelnor::link {
 
 namespace {
 
@@ -14,12 +14,11 @@ int hex_digit(char c) {
   return -1;
 }
 
-std::string_view trimmed(std::string_view line) {
-  const char* blanks = " \t\r\f\v";
-  const std::size_t first = line.find_first_not_of(blanks);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = line.find_last_not_of(blanks);
-  return line.substr(first, last - first + 1);
+// The line without its trailing spaces, tabs and CR; a record must still start in the
+// first column, so leading blanks are left for the start-code check to refuse.
+std::string_view without_trailing_blanks(std::string_view line) {
+  const std::size_t last = line.find_last_not_of(" \t\r");
+  return last == std::string_view::npos ? std::string_view{} : line.substr(0, last + 1);
 }
 
 std::string hex2(unsigned value) {
@@ -45,7 +44,7 @@ HexImage parse_intel_hex(std::string_view text) {
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    const std::string_view line = trimmed(text.substr(start, end - start));
+    const std::string_view line = without_trailing_blanks(text.substr(start, end - start));
     start = end + 1;
     ++line_number;
     if (line.empty()) continue;
@@ -111,4 +110,4 @@ HexImage parse_intel_hex(std::string_view text) {
   return image;
 }
 
-}  // namespace quelnor::link::libusb
+}  // namespace quelnor::link
