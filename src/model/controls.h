@@ -11,11 +11,19 @@ struct TextBox {
   int max_length = 0;  // 0: no limit
   bool enabled = true;
 
-  // The text as typing would leave it: cut to the maximum length.
+  // The text as typing would leave it: cut to the maximum length. The length counts
+  // characters, not bytes (the text is UTF-8), so a cut never splits a character.
   void type(const std::string& typed) {
-    text = (max_length > 0 && typed.size() > static_cast<std::size_t>(max_length))
-               ? typed.substr(0, static_cast<std::size_t>(max_length))
-               : typed;
+    text = typed;
+    if (max_length <= 0) return;
+    int characters = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
+      if (!continuation && ++characters > max_length) {
+        text.resize(i);
+        return;
+      }
+    }
   }
 };
 

@@ -14,8 +14,15 @@ using app::ActResult;
 
 TEST(WindowActions, TypingCutsToTheMaximumLengthAndQuotesEscapeQuoteAndBackslash) {
   AppUnderTest t;
-  ASSERT_EQ(t.act().type_text("Text3", "12345"), ActResult::done);
-  EXPECT_EQ(t.form().Text3.text, "123");
+  // The maximum length counts characters: a two-byte character is one of them and is
+  // never cut in half.
+  const std::vector<std::pair<const char*, const char*>> cuts = {
+      {"12345", "123"}, {"12", "12"}, {"\u00D8\u00D8\u00D8\u00D8", "\u00D8\u00D8\u00D8"},
+      {"1\u00D82\u00D8", "1\u00D82"}, {"12\u00D8", "12\u00D8"}};
+  for (const auto& [typed, kept] : cuts) {
+    ASSERT_EQ(t.act().type_text("Text3", typed), ActResult::done);
+    EXPECT_EQ(t.form().Text3.text, kept) << typed;
+  }
   ASSERT_EQ(t.act().type_text("Text5", "a\"b\\c d "), ActResult::done);
   EXPECT_EQ(t.act().describe("Text5"), R"(show Text5 text="a\"b\\c d " enabled=1)");
   ASSERT_EQ(t.act().type_text("Form1.Text1", ""), ActResult::done);
