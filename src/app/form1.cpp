@@ -9,6 +9,7 @@
 #include "converter/sweep_programming.h"
 #include "converter/temperature.h"
 #include "measure/measurement_api.h"
+#include "measure/sweep_mode_controls.h"
 #include "ui/ui_api.h"
 #include "util/numbers.h"
 #include "util/run_time_error.h"
@@ -48,15 +49,6 @@ constexpr OptionEntry option_table[] = {
     {"Option8", &model::Form1Controls::Option8, nullptr},
 };
 
-// Controls the sweep keeps disabled while it reads the calibration mode at every point.
-void enable_sweep_mode_controls(model::Form1Controls& form, bool enabled) {
-  form.Option7.enabled = enabled;
-  form.Option8.enabled = enabled;
-  form.Multiply_by_one.enabled = enabled;
-  form.Multiply_by_two.enabled = enabled;
-  form.Multiply_by_four.enabled = enabled;
-}
-
 }  // namespace
 
 Form1::Form1(model::Session& session, HelpPages& help, std::string executable_dir)
@@ -89,7 +81,7 @@ void Form1::Command2_Click() {
   form.Continuous_sweep_text.enabled = false;
   form.Check1.enabled = false;
   form.Download_data.enabled = false;
-  enable_sweep_mode_controls(form, true);
+  measure::enable_sweep_mode_controls(form, true);
   try {
     // All four fields are checked before the first write, so a refused entry leaves the
     // chip as it was.
@@ -143,11 +135,11 @@ void Form1::Command1_Click() {
       measure::continuous_sweep(session_);
     } else {
       session_.pump.service_pending_input();
-      enable_sweep_mode_controls(form, false);
+      measure::enable_sweep_mode_controls(form, false);
       measure::frequency_sweep(session_);
     }
   }
-  enable_sweep_mode_controls(form, true);
+  measure::enable_sweep_mode_controls(form, true);
   form.Download_data.enabled = true;
 }
 
