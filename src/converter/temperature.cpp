@@ -42,7 +42,15 @@ void measure_temperature(model::Session& s) {
   msDelay(s.clock, 5);
   if (!temperature_ready(s)) {
     s.form.Label10.caption = "Measurement In progress";
-    const bool arrived = wait_for_temperature(s);
+    bool arrived = false;
+    try {
+      arrived = wait_for_temperature(s);
+    } catch (...) {
+      // A board that stops answering ends the measurement here; the heading must not go on
+      // saying that one is in progress.
+      s.form.Label10.caption = heading_caption;
+      throw;
+    }
     s.form.Label10.caption = heading_caption;
     if (!arrived) {
       s.message("The temperature result did not arrive from the board.");

@@ -10,6 +10,7 @@
 
 #include "converter/register_map.h"
 #include "converter_session.h"
+#include "util/run_time_error.h"
 
 namespace quelnor::converter {
 namespace {
@@ -120,6 +121,19 @@ TEST_F(MeasureTemperatureTest, AResultThatNeverArrivesEndsTheWaitAfterAboutASeco
     EXPECT_NE(line.substr(0, 4), "R 92");
     EXPECT_NE(line.substr(0, 4), "R 93");
   }
+}
+
+TEST_F(MeasureTemperatureTest, ABoardThatStopsAnsweringDuringTheWaitLeavesNoProgressCaption) {
+  scripted.queued[reg::status] = {0x00};
+  scripted.on_read = [&](std::int32_t reg) {
+    if (reg == reg::status) chip.fail_requests = true;  // the first poll was the last answer
+  };
+
+  EXPECT_THROW(measure_temperature(s), util::RunTimeError);
+
+  EXPECT_EQ(s.form.Label10.caption, "Current Device Temperature");
+  EXPECT_EQ(s.form.Label8.caption, "25.00000");
+  EXPECT_TRUE(dialogs.boxes.empty());  // the caller's guard reports the failure
 }
 
 TEST(MsDelay, ANonPositiveCountReturnsAfterOneReading) {
