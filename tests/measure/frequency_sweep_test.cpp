@@ -157,6 +157,25 @@ TEST(FrequencySweep, EarlySweepCompleteLeavesOlderRowsAbove) {
   EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
 }
 
+// The loop ends at the chip's sweep-complete bit, or after N + 1 points when the chip never
+// sets it; the increment command follows every point measured.
+TEST(FrequencySweep, EndsAtSweepCompleteOrAfterNPlusOnePoints) {
+  struct Case {
+    int complete_after_increments;
+    std::int16_t rows;
+  };
+  for (const Case c : {Case{3, 4}, Case{100, 101}, Case{1000000, 101}}) {
+    SweepFixture t;
+    t.program();
+    t.chip.complete_after_increments = c.complete_after_increments;
+    frequency_sweep(t.s);
+    EXPECT_EQ(t.s.data.plot_point_count, c.rows) << c.complete_after_increments;
+    EXPECT_EQ(t.lines("W 80 31").size(), static_cast<std::size_t>(c.rows))
+        << c.complete_after_increments;
+    EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
+  }
+}
+
 struct FailureCase {
   const char* name;
   void (*arrange)(SweepFixture&);

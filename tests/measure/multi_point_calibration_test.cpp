@@ -74,16 +74,26 @@ TEST(MultiPointCalibration, RegisterSequence) {
   EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
 }
 
-TEST(MultiPointCalibration, StopsWhereTheChipReportsSweepComplete) {
-  test::SweepSession t;
-  t.program();
-  t.chip.data = rising;
-  t.chip.complete_after_increments = 10;
-  multi_point_gain_factors(t.s);
-  double sum = 0;
-  for (int i = 0; i <= 10; ++i) sum += t.s.data.gain_factor_table[i];
-  EXPECT_EQ(t.s.data.gain_factor_table[11], 0.0);
-  EXPECT_EQ(t.s.form.Text5.text, util::number_text(sum / 11));
+// The run ends where the chip reports sweep complete, or after N + 1 points when it never
+// does; the average is over the points measured.
+TEST(MultiPointCalibration, StopsAtSweepCompleteOrAfterNPlusOnePoints) {
+  struct Case {
+    int complete_after_increments;
+    int points;
+  };
+  for (const Case c : {Case{10, 11}, Case{1000000, 101}}) {
+    test::SweepSession t;
+    t.program();
+    t.chip.data = rising;
+    t.chip.complete_after_increments = c.complete_after_increments;
+    t.s.data.gain_factor_table.fill(-1.0);
+    multi_point_gain_factors(t.s);
+    double sum = 0;
+    for (int i = 0; i < c.points; ++i) sum += t.s.data.gain_factor_table[i];
+    EXPECT_GT(t.s.data.gain_factor_table[c.points - 1], 0.0) << c.points;
+    EXPECT_EQ(t.s.data.gain_factor_table[c.points], -1.0) << c.points;
+    EXPECT_EQ(t.s.form.Text5.text, util::number_text(sum / c.points)) << c.points;
+  }
 }
 
 TEST(MultiPointCalibration, ASecondShorterRunKeepsTheHigherEntries) {
