@@ -121,6 +121,19 @@ TEST(PlotSweepResults, CallOrderWithTheOverlay) {
   EXPECT_EQ(pass.log, joined({impedance_chart, impedance_overlay, phase_chart, phase_overlay}));
 }
 
+// Each chart's rows move the progress bar up to the last row again: what it shows at the
+// servicing after each chart, having been set aside at the one before.
+TEST(PlotSweepResults, ProgressBarRunsThroughTheRowsForEachChart) {
+  LoggedPlot p;
+  std::vector<int> at_servicing;
+  p.pump.on_service = [&p, &at_servicing] {
+    at_servicing.push_back(p.s.form.PBar.value);
+    p.s.form.PBar.value = -1;
+  };
+  plot_sweep_results(p.s, false);
+  EXPECT_EQ(at_servicing, (std::vector<int>{2, 2}));
+}
+
 // The recording chart keeps what a drawing would show.
 struct RecordedPlot : test::SweepSession {
   RecordedPlot(int increments, double start_hz, double delta_hz) {
