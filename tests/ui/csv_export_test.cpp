@@ -18,7 +18,8 @@ TEST(CsvNumberField, SignPositionNumberTextAndOneSpace) {
        {Case{30000, " 30000 "}, Case{2000.5, " 2000.5 "}, Case{-0.25, "-0.25 "},
         Case{1234, " 1234 "}, Case{-56, "-56 "}, Case{1.5e15, " 1.5E+15 "},
         Case{0.00001, " 1E-05 "}, Case{0.5, " 0.5 "}, Case{0, " 0 "}, Case{-0.0, " 0 "},
-        Case{-5.13427021632825E-10, "-5.13427021632825E-10 "}, Case{-32768, "-32768 "}}) {
+        Case{-5.13427021632825E-10, "-5.13427021632825E-10 "}, Case{-32768, "-32768 "},
+        Case{0.25, " 0.25 "}, Case{1234.5678, " 1234.5678 "}}) {
     EXPECT_EQ(csv_number_field(c.value), c.field) << c.value;
   }
 }
