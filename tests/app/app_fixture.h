@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -17,15 +16,11 @@
 #include "app/script_pump.h"
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
+#include "support/bin_dir.h"
 #include "support/scripted_dialogs.h"
 #include "util/clock.h"
 
 namespace quelnor::test {
-
-inline std::string bin_dir() {
-  if (const char* dir = std::getenv("QUELNOR_BIN_DIR")) return dir;
-  return std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-}
 
 inline std::string fresh_path(const std::string& name) {
   static int counter = 0;
@@ -67,11 +62,7 @@ struct AppUnderTest {
     for (std::string line; std::getline(file, line);) lines.push_back(line);
     return lines;
   }
-  std::vector<std::string> box_texts() const {
-    std::vector<std::string> texts;
-    for (const util::MessageBox& box : dialogs.boxes) texts.push_back(box.text);
-    return texts;
-  }
+  std::vector<std::string> box_texts() const { return dialogs.box_texts(); }
   // Every control of the main window and every window's visibility, as "show" prints it.
   std::string snapshot() {
     static const char* const names[] = {"Form1",

@@ -14,9 +14,10 @@
 #include "model/session.h"
 #include "model/strip_chart.h"
 #include "support/fake_driver.h"
+#include "support/lines_starting_with.h"
+#include "support/nothing_pending.h"
 #include "support/scripted_dialogs.h"
 #include "util/clock.h"
-#include "util/event_pump.h"
 
 namespace quelnor::test {
 
@@ -61,11 +62,6 @@ class ScriptedReads final : public link::DriverLibrary {
   FakeDriver& chip_;
 };
 
-class NoPendingInput final : public util::EventPump {
- public:
-  void service_pending_input() override {}
-};
-
 // Members in construction order; `s` is the session under test.
 struct ConverterSession {
   // The time of day starts at 08:00; each clock reading moves time on by 0.1 ms, so a
@@ -77,26 +73,16 @@ struct ConverterSession {
   link::TracingDriver tracer{scripted,
                              [this](const std::string& line) { traffic.push_back(line); }};
   ScriptedDialogs dialogs;
-  NoPendingInput pump;
+  NothingPending pump;
   link::USB_STUFF usb{tracer, dialogs, "/board"};
   link::RegisterTransport transport{usb, dialogs};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
 
   // The write lines of the traffic alone, in order.
-  std::vector<std::string> writes() const {
-    std::vector<std::string> out;
-    for (const std::string& line : traffic) {
-      if (line.rfind("W ", 0) == 0) out.push_back(line);
-    }
-    return out;
-  }
+  std::vector<std::string> writes() const { return lines_starting_with(traffic, "W "); }
 
-  std::vector<std::string> box_texts() const {
-    std::vector<std::string> out;
-    for (const util::MessageBox& box : dialogs.boxes) out.push_back(box.text);
-    return out;
-  }
+  std::vector<std::string> box_texts() const { return dialogs.box_texts(); }
 };
 
 }  // namespace quelnor::test

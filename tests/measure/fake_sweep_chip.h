@@ -19,6 +19,7 @@
 #include "link/usb_stuff.h"
 #include "model/session.h"
 #include "model/strip_chart.h"
+#include "support/lines_starting_with.h"
 #include "support/scripted_dialogs.h"
 #include "util/clock.h"
 #include "util/event_pump.h"
@@ -173,18 +174,10 @@ struct SweepSession {
     dialogs.boxes.clear();
   }
 
-  std::vector<std::string> box_texts() const {
-    std::vector<std::string> out;
-    for (const util::MessageBox& box : dialogs.boxes) out.push_back(box.text);
-    return out;
-  }
+  std::vector<std::string> box_texts() const { return dialogs.box_texts(); }
   // Lines of the traffic that start with `prefix` ("W 80", "R 8F").
   std::vector<std::string> lines(const std::string& prefix) const {
-    std::vector<std::string> out;
-    for (const std::string& line : traffic) {
-      if (line.rfind(prefix, 0) == 0) out.push_back(line);
-    }
-    return out;
+    return lines_starting_with(traffic, prefix);
   }
 };
 

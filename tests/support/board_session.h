@@ -3,9 +3,6 @@
 // clock, resistor-only circuit), and the result plots drawn into recording charts.
 #pragma once
 
-#include <cstdlib>
-#include <string>
-
 #include "converter/operator_settings.h"
 #include "link/register_transport.h"
 #include "link/usb_stuff.h"
@@ -13,21 +10,12 @@
 #include "model/session.h"
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
+#include "support/bin_dir.h"
+#include "support/nothing_pending.h"
 #include "support/scripted_dialogs.h"
 #include "util/clock.h"
-#include "util/event_pump.h"
 
 namespace quelnor::test {
-
-inline std::string bin_dir() {
-  const char* dir = std::getenv("QUELNOR_BIN_DIR");
-  return dir != nullptr ? dir : ".";
-}
-
-class NothingPending final : public util::EventPump {
- public:
-  void service_pending_input() override {}
-};
 
 // Members in construction order; `s` is the session, `ready` tells whether start-up found
 // the board and loaded its firmware.

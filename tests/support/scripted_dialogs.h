@@ -35,6 +35,13 @@ class ScriptedDialogs final : public util::OperatorDialogs {
     save_paths.pop_front();
     return path;
   }
+
+  // The text of every box shown so far, in order.
+  std::vector<std::string> box_texts() const {
+    std::vector<std::string> texts;
+    for (const util::MessageBox& box : boxes) texts.push_back(box.text);
+    return texts;
+  }
 };
 
 }  // namespace quelnor::test

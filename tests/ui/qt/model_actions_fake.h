@@ -16,15 +16,11 @@
 #include "model/session.h"
 #include "model/strip_chart.h"
 #include "support/fake_driver.h"
+#include "support/nothing_pending.h"
 #include "support/scripted_dialogs.h"
 #include "util/clock.h"
 
 namespace quelnor::test {
-
-class NoPump final : public util::EventPump {
- public:
-  void service_pending_input() override {}
-};
 
 class ModelActionsFake final : public app::OperatorActions {
  public:
@@ -86,7 +82,7 @@ class ModelActionsFake final : public app::OperatorActions {
   FakeDriver driver;
   ScriptedDialogs dialogs;
   util::VirtualClock clock;
-  NoPump pump;
+  NothingPending pump;
   model::RecordingStripChart strip1, strip2;
   link::USB_STUFF usb;
   link::RegisterTransport transport;
