@@ -35,6 +35,26 @@ const char* const small_image =
     ":02E00000C0DE80\n"
     ":00000001FF\n";
 
+// Search, then connect to the first board as start-up does; returns the handle.
+std::int32_t connect_first_board(LibusbDriver& driver) {
+  std::array<std::uint8_t, 128> ids{};
+  std::int32_t count = 0;
+  driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
+  std::int32_t handle = -1;
+  driver.Connect(0x0456, 0xB203, ids[0], handle);
+  return handle;
+}
+
+std::int16_t download_image(LibusbDriver& driver, std::int32_t handle, const std::string& path) {
+  return driver.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str()));
+}
+
+// A register write with no data stage, the shortest request a board answers.
+std::int16_t write_register_on(LibusbDriver& driver, std::int32_t handle, std::int32_t index) {
+  std::uint8_t unused = 0;
+  return driver.Vendor_Request(handle, 0xDE, 13, index, 0, 0, &unused);
+}
+
 class LibusbDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,14 +79,7 @@ class LibusbDriverTest : public ::testing::Test {
     return count;
   }
 
-  // Search, then connect to the first board as start-up does; returns the handle.
-  std::int32_t connect_first() {
-    std::array<std::uint8_t, 128> ids{};
-    search(ids);
-    std::int32_t handle = -1;
-    driver().Connect(0x0456, 0xB203, ids[0], handle);
-    return handle;
-  }
+  std::int32_t connect_first() { return connect_first_board(driver()); }
 
   std::string image_file(const std::string& text, const std::string& name = "Quelnor_FW.hex") {
     const std::filesystem::path path = folder_ / name;
@@ -75,12 +88,11 @@ class LibusbDriverTest : public ::testing::Test {
   }
 
   std::int16_t download(std::int32_t handle, const std::string& path) {
-    return driver().Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str()));
+    return download_image(driver(), handle, path);
   }
 
   std::int16_t write_register(std::int32_t handle, std::int32_t index) {
-    std::uint8_t unused = 0;
-    return driver().Vendor_Request(handle, 0xDE, 13, index, 0, 0, &unused);
+    return write_register_on(driver(), handle, index);
   }
 
   FakeUsb usb;  // declared first: outlives the driver, which closes its handles on the way out
@@ -184,8 +196,7 @@ TEST_F(LibusbDriverTest, AFailedOpenOrClaimLeavesNothingOpenAndSaysWhatToDo) {
     EXPECT_EQ(fresh.held_references(), 0);
     // Start-up then downloads on handle 0: it fails, and the connect's reason stays.
     const std::string path = image_file(small_image);
-    EXPECT_LT(driver.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str())),
-              0);
+    EXPECT_LT(download_image(driver, handle, path), 0);
     for (const std::string& part : c.expected) {
       EXPECT_TRUE(contains(driver.last_error(), part)) << driver.last_error();
     }
@@ -373,24 +384,17 @@ TEST_F(LibusbDriverTest, FirmwareLoadFollowsTheBoardThroughReEnumeration) {
     };
     {
       LibusbDriver driver(fresh.calls());
-      std::array<std::uint8_t, 128> ids{};
-      std::int32_t count = 0;
-      driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
-      std::int32_t handle = 0;
-      driver.Connect(0x0456, 0xB203, ids[0], handle);
+      const std::int32_t handle = connect_first_board(driver);
       const std::string path = image_file(small_image);
 
-      EXPECT_EQ(
-          driver.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str())), 0)
-          << driver.last_error();
+      EXPECT_EQ(download_image(driver, handle, path), 0) << driver.last_error();
       expect_load_requests(fresh.transfers);
       EXPECT_EQ(address_and_bytes(fresh.transfers), small_image_load);
       EXPECT_EQ(fresh.sleeps.front(), 300u);
       ASSERT_NE(after, nullptr);
 
       // The same handle now reaches the reopened board.
-      std::uint8_t unused = 0;
-      EXPECT_EQ(driver.Vendor_Request(handle, 0xDE, 13, 0x4780, 0, 0, &unused), 0);
+      EXPECT_EQ(write_register_on(driver, handle, 0x4780), 0);
       EXPECT_EQ(fresh.transfers.back().device, after);
       EXPECT_EQ(fresh.open_handles(), 1);
       EXPECT_EQ(fresh.claimed_interfaces(), 1);
@@ -412,23 +416,16 @@ TEST_F(LibusbDriverTest, ABoardThatDoesNotReEnumerateKeepsItsHandleAfterABounded
     FakeDevice& board = fresh.add_device(1, {4}, 5);
     fresh.answers = {{}, {}, {}, ScriptedAnswer{c.release_status, -1, {}}};
     LibusbDriver driver(fresh.calls());
-    std::array<std::uint8_t, 128> ids{};
-    std::int32_t count = 0;
-    driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
-    std::int32_t handle = 0;
-    driver.Connect(0x0456, 0xB203, ids[0], handle);
+    const std::int32_t handle = connect_first_board(driver);
     const std::string path = image_file(small_image);
 
-    EXPECT_EQ(driver.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str())),
-              0)
-        << driver.last_error();
+    EXPECT_EQ(download_image(driver, handle, path), 0) << driver.last_error();
     EXPECT_EQ(address_and_bytes(fresh.transfers), small_image_load);
     const unsigned waited = std::accumulate(fresh.sleeps.begin(), fresh.sleeps.end(), 0u);
     EXPECT_GT(waited, 0u);
     EXPECT_LE(waited, 3000u);
 
-    std::uint8_t unused = 0;
-    EXPECT_EQ(driver.Vendor_Request(handle, 0xDE, 13, 0x4780, 0, 0, &unused), 0);
+    EXPECT_EQ(write_register_on(driver, handle, 0x4780), 0);
     EXPECT_EQ(fresh.transfers.back().device, &board);
     EXPECT_EQ(fresh.open_handles(), 1);
   }
@@ -452,22 +449,16 @@ TEST_F(LibusbDriverTest, ABoardNotFoundAgainFailsAndLaterRequestsFailAtOnce) {
       if (!c.bus_listable) fresh.list_status = UsbStatus::io;
     };
     LibusbDriver driver(fresh.calls());
-    std::array<std::uint8_t, 128> ids{};
-    std::int32_t count = 0;
-    driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
-    std::int32_t handle = 0;
-    driver.Connect(0x0456, 0xB203, ids[0], handle);
+    const std::int32_t handle = connect_first_board(driver);
     const std::string path = image_file(small_image);
 
-    EXPECT_LT(driver.Download_Firmware(handle, reinterpret_cast<const std::uint8_t*>(path.c_str())),
-              0);
+    EXPECT_LT(download_image(driver, handle, path), 0);
     EXPECT_TRUE(contains(driver.last_error(), c.expected)) << driver.last_error();
     const unsigned waited = std::accumulate(fresh.sleeps.begin(), fresh.sleeps.end(), 0u);
     EXPECT_LE(waited, 3000u);
 
     const std::size_t sent = fresh.transfers.size();
-    std::uint8_t unused = 0;
-    EXPECT_LT(driver.Vendor_Request(handle, 0xDE, 13, 0x4780, 0, 0, &unused), 0);
+    EXPECT_LT(write_register_on(driver, handle, 0x4780), 0);
     EXPECT_EQ(fresh.transfers.size(), sent);
   }
 }
