@@ -101,6 +101,24 @@ TEST_F(AccuracyTest, MidPointCalibrationThenParallelRc) {
   EXPECT_LT(d.worst_phase_deg, 1.0);
 }
 
+// A point at a low frequency, or with many settling cycles, takes longer than the
+// calibration's first status poll: the calibration must let it finish, not restart it
+// for ever.
+TEST_F(AccuracyTest, MidPointCalibrationOfSlowPoints) {
+  struct Case {
+    const char* start;
+    const char* settling;
+  };
+  for (const Case c : {Case{"1000", "15"}, Case{"30000", "300"}}) {
+    b.s.form.Text4.text = c.settling;
+    program(c.start, "2", "100");
+    calibrate(false);
+    const Deviation d = sweep_against(b, 200e3, 0);
+    EXPECT_LT(d.worst_magnitude_fraction, 0.002) << c.start << " Hz, " << c.settling;
+    EXPECT_LT(d.worst_phase_deg, 0.2) << c.start << " Hz, " << c.settling;
+  }
+}
+
 // Over 5 to 100 kHz the signal chain's gain and phase drift: one gain factor per point
 // follows them, one gain factor from the middle does not.
 TEST_F(AccuracyTest, WideSweepNeedsMultiPointCalibration) {
