@@ -8,6 +8,7 @@
 
 #include "converter/operator_settings.h"
 #include "converter/sweep_programming.h"
+#include "link/forwarding_driver.h"
 #include "link/register_transport.h"
 #include "link/usb_stuff.h"
 #include "measure/measurement_api.h"
@@ -29,30 +30,17 @@ struct Request {
 };
 
 // Passes every request on and keeps it, so the chip model can be timed on its own later.
-class RecordingDriver final : public link::DriverLibrary {
+class RecordingDriver final : public link::ForwardingDriver {
  public:
-  explicit RecordingDriver(link::DriverLibrary& inner) : inner_(inner) {}
+  explicit RecordingDriver(link::DriverLibrary& inner) : ForwardingDriver(inner) {}
   std::vector<Request>* log = nullptr;
 
-  std::int32_t Search_For_Boards(std::int32_t v, std::int32_t p, std::int32_t& n,
-                                 std::uint8_t* ids) override {
-    return inner_.Search_For_Boards(v, p, n, ids);
-  }
-  std::int32_t Connect(std::int32_t v, std::int32_t p, std::uint8_t id, std::int32_t& h) override {
-    return inner_.Connect(v, p, id, h);
-  }
-  std::int16_t Download_Firmware(std::int32_t h, const std::uint8_t* path) override {
-    return inner_.Download_Firmware(h, path);
-  }
   std::int16_t Vendor_Request(std::int32_t h, std::uint8_t request, std::int32_t value,
                               std::int32_t index, std::uint8_t direction, std::int32_t length,
                               std::uint8_t* data) override {
     if (log != nullptr) log->push_back({h, value, index, length, request, direction});
-    return inner_.Vendor_Request(h, request, value, index, direction, length, data);
+    return ForwardingDriver::Vendor_Request(h, request, value, index, direction, length, data);
   }
-
- private:
-  link::DriverLibrary& inner_;
 };
 
 class OkDialogs final : public util::OperatorDialogs {

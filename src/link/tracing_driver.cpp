@@ -11,8 +11,8 @@ std::int16_t TracingDriver::Vendor_Request(std::int32_t board_handle, std::uint8
                                            std::int32_t value, std::int32_t index,
                                            std::uint8_t direction, std::int32_t length,
                                            std::uint8_t* data) {
-  const std::int16_t status =
-      inner_.Vendor_Request(board_handle, request, value, index, direction, length, data);
+  const std::int16_t status = ForwardingDriver::Vendor_Request(board_handle, request, value, index,
+                                                               direction, length, data);
   if (request != register_request_code) return status;
   char line[32];
   if (direction == 1) {

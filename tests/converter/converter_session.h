@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "link/forwarding_driver.h"
 #include "link/register_transport.h"
 #include "link/tracing_driver.h"
 #include "link/usb_stuff.h"
@@ -23,29 +24,18 @@ namespace quelnor::test {
 
 // Hands out scripted bytes for reads of chosen registers, one per read, before falling
 // back to the fake chip's register file; tells an observer about every read.
-class ScriptedReads final : public link::DriverLibrary {
+class ScriptedReads final : public link::ForwardingDriver {
  public:
-  explicit ScriptedReads(FakeDriver& chip) : chip_(chip) {}
+  explicit ScriptedReads(FakeDriver& chip) : ForwardingDriver(chip) {}
 
   std::map<std::int32_t, std::deque<std::uint8_t>> queued;
   std::function<void(std::int32_t reg)> on_read;
 
-  std::int32_t Search_For_Boards(std::int32_t vendor_id, std::int32_t product_id,
-                                 std::int32_t& board_count, std::uint8_t* board_ids) override {
-    return chip_.Search_For_Boards(vendor_id, product_id, board_count, board_ids);
-  }
-  std::int32_t Connect(std::int32_t vendor_id, std::int32_t product_id, std::uint8_t board_id,
-                       std::int32_t& board_handle) override {
-    return chip_.Connect(vendor_id, product_id, board_id, board_handle);
-  }
-  std::int16_t Download_Firmware(std::int32_t board_handle, const std::uint8_t* path) override {
-    return chip_.Download_Firmware(board_handle, path);
-  }
   std::int16_t Vendor_Request(std::int32_t board_handle, std::uint8_t request, std::int32_t value,
                               std::int32_t index, std::uint8_t direction, std::int32_t length,
                               std::uint8_t* data) override {
-    const std::int16_t status =
-        chip_.Vendor_Request(board_handle, request, value, index, direction, length, data);
+    const std::int16_t status = ForwardingDriver::Vendor_Request(board_handle, request, value,
+                                                                 index, direction, length, data);
     if (direction == 1) {
       const std::int32_t reg = index & 0xFF;
       auto queue = queued.find(reg);
@@ -57,9 +47,6 @@ class ScriptedReads final : public link::DriverLibrary {
     }
     return status;
   }
-
- private:
-  FakeDriver& chip_;
 };
 
 // Members in construction order; `s` is the session under test.
