@@ -13,6 +13,8 @@ CommandLine parse_command_line(const std::vector<std::string>& args, BoardKind d
     const bool has_value = i + 1 < args.size();
     if (arg == "--help" || arg == "-h") {
       cl.help = true;
+    } else if (arg == "--version") {
+      cl.version = true;
     } else if (arg == "--board" || arg == "--script" || arg == "--trace") {
       if (!has_value) {
         cl.error = arg + " needs a value";
@@ -46,11 +48,12 @@ CommandLine parse_command_line(const std::vector<std::string>& args, BoardKind d
 }
 
 std::string usage_text() {
-  return "usage: quelnor-eval [--board sim|usb] [--script FILE|-] [--trace FILE] [--help]\n"
+  return "usage: quelnor-eval [--board sim|usb] [--script FILE|-] [--trace FILE] [--help] [--version]\n"
          "  --board sim     the virtual board (a simulated board and chip)\n"
          "  --board usb     the evaluation board on USB\n"
          "  --script FILE   run an operator script headless (- reads standard input)\n"
          "  --trace FILE    write every chip register access to FILE, one line each\n"
+         "  --version       print the program's version\n"
          "Without --script the window opens; with no display a demonstration script runs\n"
          "headless on the virtual board instead.\n"
          "\n"

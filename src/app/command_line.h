@@ -1,5 +1,5 @@
 // The program's command line: quelnor-eval [--board sim|usb] [--script FILE|-]
-// [--trace FILE] [--help].
+// [--trace FILE] [--help] [--version].
 #pragma once
 
 #include <optional>
@@ -14,6 +14,7 @@ struct CommandLine {
   ApplicationOptions options;
   std::optional<std::string> script_path;  // "-": standard input
   bool help = false;
+  bool version = false;
   std::string error;  // not empty: the command line was refused, for this reason
 };
 

@@ -10,6 +10,7 @@
 #include "app/command_line.h"
 #include "app/demonstration.h"
 #include "app/script_runner.h"
+#include "util/version.h"
 #ifdef QUELNOR_HAVE_QT_WINDOW
 #include "ui/qt/run_window.h"
 #endif
@@ -48,6 +49,10 @@ int main(int argc, char** argv) {
   if (!cl.error.empty()) {
     std::cerr << "quelnor-eval: " << cl.error << '\n' << quelnor::app::usage_text();
     return quelnor::app::script_error;
+  }
+  if (cl.version) {
+    std::cout << "quelnor-eval " << quelnor::util::program_version << '\n';
+    return 0;
   }
   if (cl.help) {
     std::cout << quelnor::app::usage_text();

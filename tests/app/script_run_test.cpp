@@ -13,6 +13,8 @@
 #include <sstream>
 #include <string>
 
+#include "util/version.h"
+
 namespace quelnor::test {
 namespace {
 
@@ -124,6 +126,10 @@ TEST(QuelnorEval, HelpPrintsUsageAndABadArgumentIsRefused) {
   const ProgramRun help = run_program("--help", work);
   EXPECT_EQ(help.exit_code, 0);
   EXPECT_EQ(help.out.rfind("usage: quelnor-eval [--board sim|usb] [--script FILE|-]", 0), 0u);
+  const ProgramRun version = run_program("--version", work);
+  EXPECT_EQ(version.exit_code, 0);
+  EXPECT_EQ(version.out, std::string("quelnor-eval ") + util::program_version + "\n");
+  EXPECT_NE(std::string(util::program_version).find('.'), std::string::npos);
   const ProgramRun bad = run_program("--board pci", work);
   EXPECT_EQ(bad.exit_code, 2);
   EXPECT_NE(bad.err.find("--board takes sim or usb"), std::string::npos) << bad.err;
