@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing from Debian's packages, builds, and then either starts the
-# program on the virtual board ("run") or runs every test under the sanitizers ("test").
+# program on the virtual board ("run") or runs every test under the sanitizers and then
+# every fuzz target for a short fixed time ("test").
 set -euo pipefail
 
 mode="${1:-}"
@@ -11,7 +12,8 @@ esac
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-charts-dev libusb-1.0-0-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          clang libclang-rt-14-dev help2man dpkg-dev file)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -35,8 +37,9 @@ if [ "$mode" = test ]; then
   export ASAN_OPTIONS="detect_leaks=1:abort_on_error=1:halt_on_error=1:suppressions=$top/tools/asan.supp"
   export LSAN_OPTIONS="suppressions=$top/tools/lsan.supp:print_suppressions=0"
   export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-  cd "$build"
-  exec ctest --output-on-failure -j "$jobs"
+  (cd "$build" && ctest --output-on-failure -j "$jobs")
+  # The fuzz targets: their own build with Clang, each run for 20 seconds.
+  exec bash "$top/tools/fuzz.sh" all 20
 fi
 
 build="$top/build"
