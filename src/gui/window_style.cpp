@@ -33,7 +33,10 @@ QString main_window_style_sheet() {
          "padding-top: 4px; }"
          "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; "
          "color: #ff0000; }"
-         "QLabel[blue=\"true\"] { color: #0000ff; }";
+         "QLabel[blue=\"true\"] { color: #0000ff; }"
+         // A disabled check box's caption is dimmed like every other disabled text, so it
+         // does not look usable.
+         "QLabel[blue=\"true\"]:disabled { color: #8c8cc8; }";
 }
 
 }  // namespace quelnor::gui
