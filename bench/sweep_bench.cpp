@@ -11,11 +11,12 @@
 #include "link/forwarding_driver.h"
 #include "link/register_transport.h"
 #include "link/usb_stuff.h"
-#include "measure/measurement_api.h"
+#include "measure/frequency_sweep.h"
+#include "measure/mid_point_calibration.h"
 #include "model/session.h"
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
-#include "ui/ui_api.h"
+#include "ui/plot_sweep_results.h"
 #include "util/clock.h"
 
 namespace {
@@ -74,7 +75,7 @@ struct BenchSession {
   OkDialogs dialogs;
   NoInput pump;
   link::USB_STUFF usb{driver, dialogs, QUELNOR_BIN_DIR};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, model::application_title};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
   bool ready = false;

@@ -13,7 +13,7 @@
 #include "link/register_transport.h"
 #include "link/tracing_driver.h"
 #include "sim/virtual_board.h"
-#include "ui/ui_api.h"
+#include "ui/plot_sweep_results.h"
 #ifdef QUELNOR_HAVE_LIBUSB
 #include "link/libusb/libusb_driver.h"
 #endif
@@ -27,7 +27,9 @@ struct Application::Impl {
   ApplicationOptions options;
   Seams seams;
   std::unique_ptr<sim::VirtualBoard> virtual_board;
-  std::unique_ptr<link::DriverLibrary> real_board;
+#ifdef QUELNOR_HAVE_LIBUSB
+  std::unique_ptr<link::libusb::LibusbDriver> real_board;
+#endif
   std::ofstream trace_file;
   std::unique_ptr<link::TracingDriver> tracing;
   std::unique_ptr<link::USB_STUFF> usb;
@@ -70,14 +72,15 @@ Application::Application(const ApplicationOptions& options, Seams seams)
   }
   i.usb = std::make_unique<link::USB_STUFF>(*driver, seams.dialogs, options.executable_dir);
 #ifdef QUELNOR_HAVE_LIBUSB
-  if (auto* libusb = dynamic_cast<link::libusb::LibusbDriver*>(i.real_board.get())) {
+  if (link::libusb::LibusbDriver* libusb = i.real_board.get()) {
     // The box only says the download failed; the terminal gets the reason and the remedy.
     i.usb->on_failed_attempt = [libusb] {
       std::cerr << "quelnor-eval: " << libusb->last_error() << std::endl;
     };
   }
 #endif
-  i.transport = std::make_unique<link::RegisterTransport>(*i.usb, seams.dialogs);
+  i.transport =
+      std::make_unique<link::RegisterTransport>(*i.usb, seams.dialogs, model::application_title);
   i.session = std::make_unique<model::Session>(seams.clock, seams.dialogs, i.pump, *i.transport,
                                                seams.strip1, seams.strip2);
   model::Session& session = *i.session;

@@ -3,14 +3,22 @@
 #include "app/form1.h"
 
 #include <utility>
+#include <vector>
 
 #include "app/busy_run.h"
+#include "app/last_resort_guard.h"
+#include "app/workflow.h"
 #include "converter/operator_settings.h"
 #include "converter/sweep_programming.h"
 #include "converter/temperature.h"
-#include "measure/measurement_api.h"
+#include "measure/calibration_circuit.h"
+#include "measure/continuous_sweep.h"
+#include "measure/frequency_sweep.h"
+#include "measure/mid_point_calibration.h"
+#include "measure/multi_point_calibration.h"
 #include "measure/sweep_mode_controls.h"
-#include "ui/ui_api.h"
+#include "model/form1_control_table.h"
+#include "ui/download_data.h"
 #include "util/numbers.h"
 #include "util/run_time_error.h"
 
@@ -18,35 +26,47 @@ namespace quelnor::app {
 namespace {
 
 using Handler = void (*)(model::Session&);
+using model::Form1Controls;
 
 struct OptionEntry {
-  std::string_view name;
-  model::OptionButton model::Form1Controls::*option;
+  model::OptionButton Form1Controls::*option;
   Handler handler;  // nullptr: the option is only read when an operation needs it
 };
 
 constexpr OptionEntry option_table[] = {
-    {"Option1", &model::Form1Controls::Option1, converter::Option1_Click},
-    {"Option2", &model::Form1Controls::Option2, converter::Option2_Click},
-    {"Option3", &model::Form1Controls::Option3, converter::Option3_Click},
-    {"Option4", &model::Form1Controls::Option4, converter::Option4_Click},
-    {"Option5", &model::Form1Controls::Option5, converter::Option5_Click},
-    {"Option6", &model::Form1Controls::Option6, converter::Option6_Click},
-    {"ExternalClock", &model::Form1Controls::ExternalClock, converter::ExternalClock_Click},
-    {"InternalClock", &model::Form1Controls::InternalClock, converter::InternalClock_Click},
-    {"Multiply_by_one", &model::Form1Controls::Multiply_by_one, converter::Multiply_by_one_Click},
-    {"Multiply_by_two", &model::Form1Controls::Multiply_by_two, converter::Multiply_by_two_Click},
-    {"Multiply_by_four", &model::Form1Controls::Multiply_by_four,
-     converter::Multiply_by_four_Click},
-    {"Opt_resistor", &model::Form1Controls::Opt_resistor, measure::Opt_resistor_Click},
-    {"Opt_capacitor", &model::Form1Controls::Opt_capacitor, measure::Opt_capacitor_Click},
-    {"Optresistorandcapseries", &model::Form1Controls::Optresistorandcapseries,
-     measure::Optresistorandcapseries_Click},
-    {"Optresisandcapparallel", &model::Form1Controls::Optresisandcapparallel,
-     measure::Optresisandcapparallel_Click},
-    {"Complex", &model::Form1Controls::Complex, measure::Complex_Click},
-    {"Option7", &model::Form1Controls::Option7, nullptr},
-    {"Option8", &model::Form1Controls::Option8, nullptr},
+    {&Form1Controls::Option1, converter::Option1_Click},
+    {&Form1Controls::Option2, converter::Option2_Click},
+    {&Form1Controls::Option3, converter::Option3_Click},
+    {&Form1Controls::Option4, converter::Option4_Click},
+    {&Form1Controls::Option5, converter::Option5_Click},
+    {&Form1Controls::Option6, converter::Option6_Click},
+    {&Form1Controls::ExternalClock, converter::ExternalClock_Click},
+    {&Form1Controls::InternalClock, converter::InternalClock_Click},
+    {&Form1Controls::Multiply_by_one, converter::Multiply_by_one_Click},
+    {&Form1Controls::Multiply_by_two, converter::Multiply_by_two_Click},
+    {&Form1Controls::Multiply_by_four, converter::Multiply_by_four_Click},
+    {&Form1Controls::Opt_resistor, measure::Opt_resistor_Click},
+    {&Form1Controls::Opt_capacitor, measure::Opt_capacitor_Click},
+    {&Form1Controls::Optresistorandcapseries, measure::Optresistorandcapseries_Click},
+    {&Form1Controls::Optresisandcapparallel, measure::Optresisandcapparallel_Click},
+    {&Form1Controls::Complex, measure::Complex_Click},
+    {&Form1Controls::Option7, nullptr},
+    {&Form1Controls::Option8, nullptr},
+};
+
+using Click = void (Form1::*)();
+struct ButtonEntry {
+  model::CommandButton Form1Controls::*button;
+  Click click;
+};
+
+constexpr ButtonEntry button_table[] = {
+    {&Form1Controls::help, &Form1::help_Click},
+    {&Form1Controls::Command2, &Form1::Command2_Click},
+    {&Form1Controls::Command6, &Form1::Command6_Click},
+    {&Form1Controls::Command1, &Form1::Command1_Click},
+    {&Form1Controls::Command5, &Form1::Command5_Click},
+    {&Form1Controls::Download_data, &Form1::Download_data_Click},
 };
 
 }  // namespace
@@ -57,31 +77,42 @@ Form1::Form1(model::Session& session, HelpPages& help, std::string executable_di
 void Form1::Form_Load() {
   model::Form1Controls& form = controls();
   // Selecting an option here runs its action as a click would; the gain handler is the
-  // first to write the chip.
-  option_Click("Option1");
-  option_Click("Option3");
+  // first to write the chip. A step that fails (a board that does not answer) shows its
+  // box and the load goes on: the window always opens, showing the state it reached.
+  load_option(&Form1Controls::Option1);
+  load_option(&Form1Controls::Option3);
   form.SSTab1 = 0;
-  option_Click("ExternalClock");
-  option_Click("Opt_resistor");
-  form.Option7.enabled = false;
-  form.Option8.enabled = false;
-  form.Continuous_sweep_text.enabled = false;
-  form.Download_data.enabled = false;
-  form.Check1.enabled = false;
+  load_option(&Form1Controls::ExternalClock);
+  load_option(&Form1Controls::Opt_resistor);
+  enter(WorkflowState::not_programmed);
   form.focused = "Text1";
   form.visible = true;
+}
+
+void Form1::enter(WorkflowState state) {
+  workflow_ = state;
+  enter_workflow_state(controls(), state);
+}
+
+void Form1::load_option(model::OptionButton model::Form1Controls::*option) {
+  model::Form1Controls& form = controls();
+  std::vector<std::pair<model::OptionButton*, bool>> before;
+  for (model::OptionButton* member : form.group_members((form.*option).group)) {
+    before.emplace_back(member, member->value);
+  }
+  const bool done = run_guarded(session_.dialogs, [&] { select_option(option); });
+  // An option whose action did not reach the chip is not shown as selected.
+  if (!done) {
+    for (const auto& [member, value] : before) member->value = value;
+  }
 }
 
 void Form1::Command2_Click() {
   model::Form1Controls& form = controls();
   session_.Strip1.clear();
   session_.Strip2.clear();
-  form.Command6.enabled = true;
-  form.Command1.enabled = false;
-  form.Continuous_sweep_text.enabled = false;
-  form.Check1.enabled = false;
-  form.Download_data.enabled = false;
-  measure::enable_sweep_mode_controls(form, true);
+  enter(WorkflowState::programmed);
+  const int mismatches_before = session_.transport.mismatches_shown();
   try {
     // All four fields are checked before the first write, so a refused entry leaves the
     // chip as it was.
@@ -91,25 +122,35 @@ void Form1::Command2_Click() {
     session_.message(std::string("The device registers could not be programmed. ") + e.what());
     return;
   }
+  // A register that read back wrong has had its box already; calling the programming a
+  // success after it would contradict that box.
+  if (session_.transport.mismatches_shown() != mismatches_before) return;
   session_.message("Registers have been programmed successfully. Press ok");
 }
 
 void Form1::Command6_Click() {
   model::Form1Controls& form = controls();
   converter::enter_standby_quiet(session_);
-  // Start Sweep stays available whether or not the calibration succeeds.
-  form.Continuous_sweep_text.enabled = true;
-  form.Command1.enabled = true;
-  form.Check1.enabled = true;
-  BusyRun run(form, busy_);
-  if (form.Option7.value && !form.Option8.value) {
-    form.Label20.caption = "Calculated Gain Factor";
-    measure::mid_point_gain_factor(session_);
+  // Start Sweep stays available whether or not the calibration succeeds; a sweep's rows
+  // stay on offer.
+  enter(workflow_ == WorkflowState::swept ? WorkflowState::swept : WorkflowState::calibrated);
+  bool frequencies_rewritten = false;
+  {
+    BusyRun run(form, busy_);
+    if (form.Option7.value && !form.Option8.value) {
+      form.Label20.caption = "Calculated Gain Factor";
+      measure::mid_point_gain_factor(session_);
+    }
+    if (form.Option8.value && !form.Option7.value) {
+      form.Label20.caption = "Average Gain Factor";
+      measure::multi_point_gain_factors(session_);
+      frequencies_rewritten = true;
+    }
   }
-  if (form.Option8.value && !form.Option7.value) {
-    form.Label20.caption = "Average Gain Factor";
-    measure::multi_point_gain_factors(session_);
-  }
+  // The multi-point calibration writes its frequencies into the sweep table's frequency
+  // column: the last sweep's rows no longer carry their own frequencies, so they are not
+  // offered for export until the next sweep.
+  if (frequencies_rewritten) enter(WorkflowState::calibrated);
 }
 
 void Form1::Command1_Click() {
@@ -139,8 +180,7 @@ void Form1::Command1_Click() {
       measure::frequency_sweep(session_);
     }
   }
-  measure::enable_sweep_mode_controls(form, true);
-  form.Download_data.enabled = true;
+  enter(WorkflowState::swept);
 }
 
 void Form1::Command5_Click() {
@@ -156,15 +196,11 @@ void Form1::help_Click() {
 }
 
 bool Form1::button_Click(std::string_view name) {
-  using Click = void (Form1::*)();
-  static constexpr std::pair<std::string_view, Click> buttons[] = {
-      {"help", &Form1::help_Click},         {"Command2", &Form1::Command2_Click},
-      {"Command6", &Form1::Command6_Click}, {"Command1", &Form1::Command1_Click},
-      {"Command5", &Form1::Command5_Click}, {"Download_data", &Form1::Download_data_Click},
-  };
-  for (const auto& [button, click] : buttons) {
-    if (button == name) {
-      (this->*click)();
+  const model::ControlEntry* entry = model::find_control_entry(name);
+  if (entry == nullptr) return false;
+  for (const ButtonEntry& b : button_table) {
+    if (model::find_control_entry(b.button) == entry) {
+      (this->*b.click)();
       return true;
     }
   }
@@ -172,14 +208,22 @@ bool Form1::button_Click(std::string_view name) {
 }
 
 bool Form1::option_Click(std::string_view name) {
-  for (const OptionEntry& entry : option_table) {
-    if (entry.name == name) {
-      controls().select(controls().*entry.option);
-      if (entry.handler != nullptr) entry.handler(session_);
+  const model::ControlEntry* entry = model::find_control_entry(name);
+  if (entry == nullptr) return false;
+  for (const OptionEntry& o : option_table) {
+    if (model::find_control_entry(o.option) == entry) {
+      select_option(o.option);
       return true;
     }
   }
   return false;
+}
+
+void Form1::select_option(model::OptionButton model::Form1Controls::*option) {
+  controls().select(controls().*option);
+  for (const OptionEntry& o : option_table) {
+    if (o.option == option && o.handler != nullptr) o.handler(session_);
+  }
 }
 
 void Form1::LostFocus(std::string_view name) {

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "app/help_pages.h"
+#include "app/workflow.h"
 #include "model/session.h"
 
 namespace quelnor::app {
@@ -40,10 +41,18 @@ class Form1 {
   model::Form1Controls& controls() { return session_.form; }
 
  private:
+  // Selects the option in its group and runs its handler, as a click would.
+  void select_option(model::OptionButton model::Form1Controls::*option);
+  // Moves to the workflow state and enables its controls.
+  void enter(WorkflowState state);
+  // One option step of the load, under its own guard.
+  void load_option(model::OptionButton model::Form1Controls::*option);
+
   model::Session& session_;
   HelpPages& help_;
   std::string executable_dir_;
   bool busy_ = false;
+  WorkflowState workflow_ = WorkflowState::not_programmed;
 };
 
 }  // namespace quelnor::app

@@ -2,6 +2,7 @@
 #include "app/form1_control_lookup.h"
 
 #include "app/quoted_text.h"
+#include "model/form1_control_table.h"
 #include "util/numbers.h"
 
 namespace quelnor::app {
@@ -23,7 +24,7 @@ std::string point_text(const std::pair<double, double>& p) {
 }
 
 std::string describe_chart(const std::string& head, const model::StripChart* chart) {
-  const auto* recorded = dynamic_cast<const model::RecordingStripChart*>(chart);
+  const model::RecordingStripChart* recorded = chart->recording();
   if (recorded == nullptr) return head;
   std::string out;
   for (int k = 0; k < 2; ++k) {
@@ -48,59 +49,12 @@ std::string describe_chart(const std::string& head, const model::StripChart* cha
 }  // namespace
 
 std::optional<ControlRef> find_control(model::Session& s, std::string_view name) {
-  model::Form1Controls& f = s.form;
-  const std::pair<std::string_view, ControlRef> controls[] = {
-      {"help", &f.help},
-      {"Text1", &f.Text1},
-      {"Text2", &f.Text2},
-      {"Text3", &f.Text3},
-      {"Text4", &f.Text4},
-      {"Text7", &f.Text7},
-      {"ExternalClock", &f.ExternalClock},
-      {"InternalClock", &f.InternalClock},
-      {"Option3", &f.Option3},
-      {"Option4", &f.Option4},
-      {"Option5", &f.Option5},
-      {"Option6", &f.Option6},
-      {"Option1", &f.Option1},
-      {"Option2", &f.Option2},
-      {"Frm_choose_impedence_type", &f.Frm_choose_impedence_type},
-      {"Opt_resistor", &f.Opt_resistor},
-      {"Opt_capacitor", &f.Opt_capacitor},
-      {"Optresistorandcapseries", &f.Optresistorandcapseries},
-      {"Optresisandcapparallel", &f.Optresisandcapparallel},
-      {"Complex", &f.Complex},
-      {"Label17", &f.Label17},
-      {"Text10", &f.Text10},
-      {"Label19", &f.Label19},
-      {"Text11", &f.Text11},
-      {"Label5", &f.Label5},
-      {"Text6", &f.Text6},
-      {"Command2", &f.Command2},
-      {"Multiply_by_one", &f.Multiply_by_one},
-      {"Multiply_by_two", &f.Multiply_by_two},
-      {"Multiply_by_four", &f.Multiply_by_four},
-      {"Option7", &f.Option7},
-      {"Option8", &f.Option8},
-      {"Command6", &f.Command6},
-      {"Label20", &f.Label20},
-      {"Text5", &f.Text5},
-      {"Command5", &f.Command5},
-      {"Label10", &f.Label10},
-      {"Label8", &f.Label8},
-      {"Label9", &f.Label9},
-      {"Continuous_sweep_text", &f.Continuous_sweep_text},
-      {"Check1", &f.Check1},
-      {"Command1", &f.Command1},
-      {"PBar", &f.PBar},
-      {"Download_data", &f.Download_data},
-      {"SSTab1", TabControl{&f.SSTab1}},
-      {"Strip1", ChartControl{&s.Strip1}},
-      {"Strip2", ChartControl{&s.Strip2}},
-  };
-  for (const auto& [control_name, control] : controls) {
-    if (control_name == name) return control;
+  if (const model::ControlEntry* entry = model::find_control_entry(name)) {
+    return std::visit([](auto* control) -> ControlRef { return control; }, entry->in(s.form));
   }
+  if (name == "SSTab1") return TabControl{&s.form.SSTab1};
+  if (name == "Strip1") return ChartControl{&s.Strip1};
+  if (name == "Strip2") return ChartControl{&s.Strip2};
   return std::nullopt;
 }
 

@@ -1,5 +1,5 @@
-// The main window's controls by the names the operator's documentation uses, and the
-// one-line state of each as the script runner's "show" prints it.
+// The main window's controls by name (the control table, plus the chart page and the two
+// charts), and the one-line state of each as the script runner's "show" prints it.
 #pragma once
 
 #include <optional>

@@ -4,7 +4,7 @@
 #include <exception>
 #include <string>
 
-#include "link/register_transport.h"
+#include "model/application_title.h"
 
 namespace quelnor::app {
 
@@ -19,7 +19,7 @@ bool run_guarded(util::OperatorDialogs& dialogs, const std::function<void()>& ha
     what = "an error of unknown kind";
   }
   dialogs.show_message(
-      {"Unexpected error: " + what, link::application_title, util::Buttons::ok, false});
+      {"Unexpected error: " + what, model::application_title, util::Buttons::ok, false});
   return false;
 }
 

@@ -1,7 +1,8 @@
 // Everything a person can do to the windows, by control name: the one entry the Qt view
 // and the operator-script runner both use. Unqualified names are Form1's; help-page
 // controls are qualified ("Form5.Command3"). Each action runs its handler under the
-// last-resort guard and the re-entry rule.
+// last-resort guard and the re-entry rule (src/app/README.md: an action runs inside another
+// only at a servicing point, and only if the busy guard lets it through).
 #pragma once
 
 #include <string>

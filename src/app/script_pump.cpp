@@ -21,6 +21,7 @@ void ScriptPump::service_pending_input() {
     }
   }
   for (Action& action : due) action();
+  if (after_) after_();
 }
 
 }  // namespace quelnor::app

@@ -17,6 +17,8 @@ class ScriptPump final : public util::EventPump {
 
   // Runs the action at the n-th servicing from now (n >= 1).
   void schedule(std::int64_t n, Action action);
+  // Runs at every servicing, after the actions due there.
+  void set_after_servicing(Action step) { after_ = std::move(step); }
   void service_pending_input() override;
 
   std::int64_t servicings() const { return serviced_; }
@@ -26,6 +28,7 @@ class ScriptPump final : public util::EventPump {
  private:
   std::int64_t serviced_ = 0;
   std::vector<std::pair<std::int64_t, Action>> scheduled_;  // in the order scheduled
+  Action after_;
 };
 
 }  // namespace quelnor::app

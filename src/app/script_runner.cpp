@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/form1.h"
 #include "app/script_dialogs.h"
 #include "app/script_pump.h"
 #include "model/strip_chart.h"
@@ -81,6 +82,13 @@ class Runner {
   // kept and stops the run when the current line has finished.
   std::optional<std::string> deferred_error;
 
+  // Called at every servicing point. Once the last line runs and nothing is scheduled, a
+  // continuous sweep has no one left to untick its box: the runner unticks it, as the
+  // operator would, and the script ends with an error.
+  void stop_an_unattended_continuous_run();
+  int line_running = 0;
+  bool last_line = false;
+
  private:
   [[noreturn]] static void fail(int line, const std::string& message) {
     throw ScriptError("line " + std::to_string(line) + ": " + message);
@@ -144,6 +152,16 @@ Command Runner::parse(std::string_view text, int line) const {
     fail(line, "unknown command \"" + c.verb + "\"");
   }
   return c;
+}
+
+void Runner::stop_an_unattended_continuous_run() {
+  if (!last_line || pump_.pending() > 0 || deferred_error) return;
+  model::Form1Controls& form = app_.form1().controls();
+  if (!app_.form1().busy() || !form.Continuous_sweep_text.value) return;
+  app_.actions().set_check("Continuous_sweep_text", false);
+  deferred_error = "line " + std::to_string(line_running) +
+                   ": the script has no line left and the continuous sweep was still running; "
+                   "unticked Continuous_sweep_text to stop it";
 }
 
 void Runner::require_control(const Command& c) const {
@@ -258,6 +276,7 @@ int run_script(std::istream& script, const ApplicationOptions& options, std::ost
     return script_error;
   }
   Runner runner(*app, dialogs, pump, out);
+  pump.set_after_servicing([&runner] { runner.stop_an_unattended_continuous_run(); });
 
   std::size_t next = 0;
   try {
@@ -271,6 +290,8 @@ int run_script(std::istream& script, const ApplicationOptions& options, std::ost
     }
     app->load();
     for (; next < lines.size(); ++next) {
+      runner.line_running = lines[next].number;
+      runner.last_line = next + 1 == lines.size();
       runner.execute(runner.parse(lines[next].text, lines[next].number));
       if (runner.deferred_error) throw ScriptError(*runner.deferred_error);
     }

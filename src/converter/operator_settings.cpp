@@ -1,6 +1,7 @@
 // Standby and the gain, excitation-range, clock-source and settling-multiplier handlers.
 #include "converter/operator_settings.h"
 
+#include "converter/control_command.h"
 #include "converter/register_map.h"
 
 namespace quelnor::converter {
@@ -11,10 +12,10 @@ namespace {
 // range bits go into both halves of the control register. The low-byte write also clears
 // the external-clock bit until the next calibration or sweep writes it again.
 void apply_gain(model::Session& s, std::int32_t pga_bits) {
-  s.transport.pga_bits = pga_bits;
+  s.control_bits.pga_bits = pga_bits;
   enter_standby_quiet(s);
-  s.transport.write_control_command(reg::control_high, command::none);
-  s.transport.write_control_command(reg::control_low, command::none);
+  write_control_command(s, reg::control_high, command::none);
+  write_control_command(s, reg::control_low, command::none);
 }
 
 // Keeps the settling count's bit 8 and puts the multiplier into bits 2..1.
@@ -39,16 +40,16 @@ void Option2_Click(model::Session& s) {
 
 // The range reaches the chip with the next command written through the command routine.
 void Option3_Click(model::Session& s) {
-  s.transport.range_bits = range_2v;
+  s.control_bits.range_bits = range_2v;
 }
 void Option4_Click(model::Session& s) {
-  s.transport.range_bits = range_1v;
+  s.control_bits.range_bits = range_1v;
 }
 void Option5_Click(model::Session& s) {
-  s.transport.range_bits = range_0v4;
+  s.control_bits.range_bits = range_0v4;
 }
 void Option6_Click(model::Session& s) {
-  s.transport.range_bits = range_0v2;
+  s.control_bits.range_bits = range_0v2;
 }
 
 // The clock-source bit itself is written by each calibration and sweep; here only the

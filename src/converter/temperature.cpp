@@ -42,6 +42,7 @@ void measure_temperature(model::Session& s) {
   msDelay(s.clock, 5);
   if (!temperature_ready(s)) {
     s.form.Label10.caption = "Measurement In progress";
+    s.cues_changed();
     bool arrived = false;
     try {
       arrived = wait_for_temperature(s);
@@ -52,6 +53,7 @@ void measure_temperature(model::Session& s) {
       throw;
     }
     s.form.Label10.caption = heading_caption;
+    s.cues_changed();
     if (!arrived) {
       s.message("The temperature result did not arrive from the board.");
       return;

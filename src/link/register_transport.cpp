@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
 
 #include "util/checked_math.h"
 #include "util/run_time_error.h"
@@ -21,8 +22,9 @@ namespace {
 
 }  // namespace
 
-RegisterTransport::RegisterTransport(USB_STUFF& usb, util::OperatorDialogs& dialogs)
-    : usb_(usb), dialogs_(dialogs) {}
+RegisterTransport::RegisterTransport(USB_STUFF& usb, util::OperatorDialogs& dialogs,
+                                     std::string box_title)
+    : usb_(usb), dialogs_(dialogs), box_title_(std::move(box_title)) {}
 
 std::int16_t RegisterTransport::read_register(std::int32_t device, std::int32_t reg) {
   // A failed request, or one that brought no byte back, leaves the buffer as it was; its
@@ -49,7 +51,8 @@ void RegisterTransport::write_and_compare(std::int32_t reg, std::int32_t data,
   write_register(chip_bus_address, reg, data);
   const std::int16_t read_back = read_register(chip_bus_address, reg);
   if (read_back != data) {
-    dialogs_.show_message({mismatch_text, application_title, util::Buttons::ok, false});
+    ++mismatches_shown_;
+    dialogs_.show_message({mismatch_text, box_title_, util::Buttons::ok, false});
   }
 }
 
@@ -61,11 +64,6 @@ void RegisterTransport::write_register_verified(std::int32_t reg, std::int32_t d
 
 void RegisterTransport::write_register_checked(std::int32_t reg, std::int32_t data) {
   write_and_compare(reg, data, "error");
-}
-
-void RegisterTransport::write_control_command(std::int32_t reg, std::int32_t data) {
-  const std::int32_t sum = util::checked_add_i32(util::checked_add_i32(data, pga_bits), range_bits);
-  write_and_compare(reg, sum, "error:");
 }
 
 }  // namespace quelnor::link

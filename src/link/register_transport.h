@@ -1,8 +1,10 @@
-// Single-register access to the converter chip over vendor request 0xDE, and the three
-// verifying writes that compare a read-back and tell the operator when it differs.
+// Single-register access to the converter chip over vendor request 0xDE, and the
+// verifying writes that compare a read-back and tell the operator when it differs. Bytes
+// only: what the bytes mean to the chip is composed in `converter`.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "link/usb_stuff.h"
 #include "util/operator_dialogs.h"
@@ -11,11 +13,11 @@ namespace quelnor::link {
 
 constexpr std::int32_t chip_bus_address = 13;
 constexpr std::uint8_t register_request_code = 0xDE;
-constexpr const char* application_title = "Quelnor Beta Version VUD1.0";
 
 class RegisterTransport {
  public:
-  RegisterTransport(USB_STUFF& usb, util::OperatorDialogs& dialogs);
+  // box_title: the title of the read-back mismatch boxes.
+  RegisterTransport(USB_STUFF& usb, util::OperatorDialogs& dialogs, std::string box_title);
 
   // The byte read, 0..255. A failed request raises RunTimeError(board_not_answering).
   std::int16_t read_register(std::int32_t device, std::int32_t reg);
@@ -23,20 +25,21 @@ class RegisterTransport {
   // A failed request raises RunTimeError(board_not_answering).
   std::int16_t write_register(std::int32_t device, std::int32_t reg, std::int32_t data);
 
+  // Writes data to the chip, reads the register back and, when the byte differs, shows
+  // mismatch_text in a box with one OK button; the caller goes on either way.
+  void write_and_compare(std::int32_t reg, std::int32_t data, const char* mismatch_text);
   void write_register_verified(std::int32_t reg, std::int32_t data);
   void write_register_checked(std::int32_t reg, std::int32_t data);
-  // Adds pga_bits and range_bits to data before writing and verifying.
-  void write_control_command(std::int32_t reg, std::int32_t data);
 
-  // Gain and excitation-range bits of the control register, set by their option handlers.
-  std::int32_t pga_bits = 0;
-  std::int32_t range_bits = 0;
+  // How many mismatch boxes the verifying writes have shown so far: a caller compares the
+  // count before and after a step to learn whether the chip took every byte.
+  int mismatches_shown() const { return mismatches_shown_; }
 
  private:
-  void write_and_compare(std::int32_t reg, std::int32_t data, const char* mismatch_text);
-
   USB_STUFF& usb_;
   util::OperatorDialogs& dialogs_;
+  std::string box_title_;
+  int mismatches_shown_ = 0;
 };
 
 }  // namespace quelnor::link

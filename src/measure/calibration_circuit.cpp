@@ -2,7 +2,6 @@
 #include "measure/calibration_circuit.h"
 
 #include "measure/calibration_models.h"
-#include "measure/measurement_api.h"
 #include "util/numbers.h"
 
 namespace quelnor::measure {

@@ -1,5 +1,5 @@
-// The calibration circuit as the operator set it up: the component values read from their
-// boxes at the moment a calibration or a profile needs them.
+// The calibration circuit as the operator set it up: the circuit options' handlers, and the
+// component values read from their boxes at the moment a calibration or a profile needs them.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +7,13 @@
 #include "model/session.h"
 
 namespace quelnor::measure {
+
+// Calibration-circuit option handlers: store the circuit code and enable the value boxes.
+void Opt_resistor_Click(model::Session& s);
+void Opt_capacitor_Click(model::Session& s);
+void Optresistorandcapseries_Click(model::Session& s);
+void Optresisandcapparallel_Click(model::Session& s);
+void Complex_Click(model::Session& s);
 
 struct CalibrationComponents {
   double r1_ohm = 0.0;  // Text10

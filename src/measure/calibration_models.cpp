@@ -32,7 +32,9 @@ double capacitor_reactance(double f_hz, double c1_f) {
 
 ParallelParts parallel_parts(double f_hz, double r1_ohm, double c1_f) {
   const double xc = capacitor_reactance(f_hz, c1_f);
-  // (0 + j R1 Xc) / (R1 + j Xc), as a complex quotient over the denominator's norm.
+  // (0 + j R1 Xc) / (R1 + j Xc), as a complex quotient over the denominator's norm. The
+  // 0.0 * terms are the numerator's zero real part, kept so both lines read term by term as
+  // (a c + b d, b c - a d) / (c^2 + d^2).
   const double numerator_im = checked_mul(r1_ohm, xc);
   const double norm = checked_add(checked_mul(r1_ohm, r1_ohm), checked_mul(xc, xc));
   ParallelParts parts;

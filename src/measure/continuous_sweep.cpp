@@ -1,6 +1,7 @@
 // Continuous sweeping: passes back to back until the operator unticks the box, with the
 // mode and settling options disabled during each pass.
-#include "measure/measurement_api.h"
+#include "measure/continuous_sweep.h"
+
 #include "measure/sweep_engine.h"
 #include "measure/sweep_mode_controls.h"
 

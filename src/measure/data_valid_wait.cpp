@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "converter/control_command.h"
 #include "converter/register_map.h"
 #include "util/run_time_error.h"
 
@@ -36,7 +37,7 @@ void DataValidDeadline::check() {
 void wait_for_point_data(model::Session& s, double frequency_hz) {
   DataValidDeadline deadline(s.clock, frequency_hz);
   if (data_valid(s)) return;
-  s.transport.write_control_command(converter::reg::control_high, converter::command::repeat);
+  converter::write_control_command(s, converter::reg::control_high, converter::command::repeat);
   while (!data_valid(s)) deadline.check();
 }
 

@@ -1,15 +1,16 @@
 // Mid-point calibration: one measurement of the calibration circuit at the middle of the
 // programmed sweep gives one gain factor and the system phase for the whole sweep.
-#include <exception>
+#include "measure/mid_point_calibration.h"
+
 #include <limits>
 
+#include "converter/control_command.h"
 #include "converter/register_map.h"
 #include "converter/sweep_programming.h"
 #include "converter/temperature.h"
 #include "measure/calibration_circuit.h"
 #include "measure/calibration_gain_factor.h"
 #include "measure/data_valid_wait.h"
-#include "measure/measurement_api.h"
 #include "measure/point_arithmetic.h"
 #include "measure/programmed_sweep.h"
 #include "util/checked_math.h"
@@ -48,14 +49,14 @@ void calibrate_at_mid_point(model::Session& s) {
   s.transport.write_register_verified(reg::start_frequency_low, code & 0xFF);
   s.transport.write_register_verified(reg::start_frequency_mid, (code >> 8) & 0xFF);
   s.transport.write_register_verified(reg::start_frequency_high, (code >> 16) & 0xFF);
-  s.transport.write_control_command(reg::control_high, command::initialise);
+  converter::write_control_command(s, reg::control_high, command::initialise);
   // Two increments of code 33 (about 1 Hz at 16 MHz): only the first point is used.
   s.transport.write_register_verified(reg::increments_low, 2);
   s.transport.write_register_verified(reg::increments_high, 0);
   s.transport.write_register_verified(reg::increment_low, 0x21);
   s.transport.write_register_verified(reg::increment_mid, 0);
   s.transport.write_register_verified(reg::increment_high, 0);
-  s.transport.write_control_command(reg::control_high, command::start_sweep);
+  converter::write_control_command(s, reg::control_high, command::start_sweep);
   msDelay(s.clock, 1);
 
   // Initialise and start again when the data is not valid. A restart begins the
@@ -68,8 +69,8 @@ void calibrate_at_mid_point(model::Session& s) {
   while (!data_valid(s)) {
     deadline.check();
     if (s.clock.monotonic_seconds() < next_restart_s) continue;
-    s.transport.write_control_command(reg::control_high, command::initialise);
-    s.transport.write_control_command(reg::control_high, command::start_sweep);
+    converter::write_control_command(s, reg::control_high, command::initialise);
+    converter::write_control_command(s, reg::control_high, command::start_sweep);
     msDelay(s.clock, 1);
     next_restart_s = s.clock.monotonic_seconds() + restart_allowance_s;
   }
@@ -90,7 +91,7 @@ void calibrate_at_mid_point(model::Session& s) {
 void mid_point_gain_factor(model::Session& s) {
   try {
     calibrate_at_mid_point(s);
-  } catch (const std::exception&) {
+  } catch (const util::RunTimeError&) {
     s.message(failure_text);
     return;
   }

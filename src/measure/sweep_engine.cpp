@@ -2,14 +2,13 @@
 // selected calibration, draw the charts and end as the variant asks.
 #include "measure/sweep_engine.h"
 
-#include <exception>
 #include <stdexcept>
 
-#include "converter/register_map.h"
 #include "converter/temperature.h"
 #include "measure/data_valid_wait.h"
 #include "measure/point_arithmetic.h"
 #include "measure/programmed_sweep.h"
+#include "measure/sweep_points.h"
 #include "util/checked_math.h"
 #include "util/numbers.h"
 #include "util/run_time_error.h"
@@ -30,14 +29,9 @@ CalibrationMode calibration_mode(const model::Session& s) {
   return CalibrationMode::none;
 }
 
-std::int32_t sweep_complete(model::Session& s) {
-  return s.transport.read_register(link::chip_bus_address, converter::reg::status) &
-         converter::status_bit::sweep_complete;
-}
-
-void measure_point(model::Session& s, double frequency_hz) {
+void measure_point(model::Session& s, double frequency_hz, std::int16_t index) {
   model::MeasurementData& data = s.data;
-  const std::size_t row = util::checked_index(data.point_index, model::table_rows);
+  const std::size_t row = util::checked_index(index, model::table_rows);
   wait_for_point_data(s, frequency_hz);
   const RealImaginary point = read_real_imaginary(s);
   const double magnitude = magnitude_of(point.real, point.imaginary);
@@ -68,33 +62,19 @@ void measure_point(model::Session& s, double frequency_hz) {
 }
 
 void sweep(model::Session& s, const SweepVariant& variant, std::int16_t& measured_points) {
-  using namespace converter;
   model::MeasurementData& data = s.data;
   data.point_index = 0;
   // Start, count and progress maximum come from the programming just done, so every row
   // is labelled with the frequency the chip measured.
   const ProgrammedSweep programmed = program_sweep(s);
-  std::int32_t guard = util::checked_add_i32(programmed.increment_count, 1);
-  double frequency_hz = programmed.start_hz;
   s.form.PBar.min = 0;
   s.form.PBar.max = programmed.increment_count;
 
-  write_clock_source(s);
-  s.transport.write_control_command(reg::control_high, command::initialise);
-  msDelay(s.clock, 2);
-  s.transport.write_control_command(reg::control_high, command::start_sweep);
-
-  std::int32_t complete = sweep_complete(s);
-  while (complete != status_bit::sweep_complete && guard != 0) {
-    measure_point(s, frequency_hz);
-    guard = util::checked_sub_i32(guard, 1);
-    frequency_hz = util::checked_add(frequency_hz, programmed.delta_hz);
-    data.point_index = util::checked_add_i16(data.point_index, 1);
+  sweep_points(s, programmed, [&](double frequency_hz, std::int16_t point) {
+    measure_point(s, frequency_hz, point);
+    data.point_index = util::checked_add_i16(point, 1);
     measured_points = data.point_index;
-    complete = sweep_complete(s);
-    // Sent after the last point too: the loop test follows it.
-    s.transport.write_control_command(reg::control_high, command::increment);
-  }
+  });
 
   data.plot_point_count = data.point_index;
   if (data.plot_point_count == 0) {
@@ -103,8 +83,9 @@ void sweep(model::Session& s, const SweepVariant& variant, std::int16_t& measure
   if (!s.plot_sweep_results) throw std::logic_error("No chart plotting installed");
   s.plot_sweep_results(variant.continuous_pass);
   s.form.PBar.value = 0;
+  s.cues_changed();
   if (variant.continuous_pass) {
-    measure_temperature(s);
+    converter::measure_temperature(s);
   } else {
     s.message(completion_text);
   }
@@ -118,7 +99,7 @@ bool run_sweep(model::Session& s, const SweepVariant& variant) {
   try {
     sweep(s, variant, measured_points);
     return true;
-  } catch (const std::exception&) {
+  } catch (const util::RunTimeError&) {
     // The plots and the export show only what this sweep measured, never rows of an
     // earlier sweep as if they were new.
     s.data.plot_point_count = measured_points;

@@ -1,18 +1,15 @@
 // Option-group behaviour of the main window's controls.
 #include "model/form1_controls.h"
 
+#include "model/form1_control_table.h"
+
 namespace quelnor::model {
 
 std::vector<OptionButton*> Form1Controls::group_members(int group) {
-  std::vector<OptionButton*> all = {
-      &ExternalClock, &InternalClock, &Option3,          &Option4,
-      &Option5,       &Option6,       &Option1,          &Option2,
-      &Opt_resistor,  &Opt_capacitor, &Optresistorandcapseries,
-      &Optresisandcapparallel,        &Complex,          &Multiply_by_one,
-      &Multiply_by_two, &Multiply_by_four, &Option7,     &Option8};
   std::vector<OptionButton*> members;
-  for (OptionButton* option : all) {
-    if (option->group == group) members.push_back(option);
+  for (const ControlEntry& entry : form1_control_table) {
+    const auto* field = std::get_if<OptionButton Form1Controls::*>(&entry.field);
+    if (field != nullptr && (this->**field).group == group) members.push_back(&(this->**field));
   }
   return members;
 }

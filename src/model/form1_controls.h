@@ -1,4 +1,4 @@
-// The main window's controls, named as the operator's documentation names them, with their
+// The main window's controls, under the names the window has always given them, with their
 // captions, defaults, maximum lengths and design-time enabled state. They are the
 // system's settings store: routines read and write them when they run.
 #pragma once
@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/application_title.h"
 #include "model/controls.h"
 
 namespace quelnor::model {
@@ -20,7 +21,7 @@ enum OptionGroup {
 };
 
 struct Form1Controls {
-  std::string caption = "Quelnor Beta Version VUD1.0";
+  std::string caption = application_title;
   bool visible = false;
   std::string focused = "Text1";  // name of the control holding the input focus
 
@@ -99,7 +100,7 @@ struct Form1Controls {
 
   // Selects the option and clears the others of its group (no handler runs here).
   void select(OptionButton& option);
-  // Every option button of one group, in layout order.
+  // Every option button of one group, in layout order (form1_control_table.h).
   std::vector<OptionButton*> group_members(int group);
 };
 

@@ -10,6 +10,8 @@ namespace quelnor::model {
 
 using PointArray = std::vector<std::pair<double, double>>;  // (x, y) rows
 
+class RecordingStripChart;
+
 class StripChart {
  public:
   virtual ~StripChart() = default;
@@ -22,11 +24,14 @@ class StripChart {
   virtual void set_points_per_trace(int points) = 0;
   virtual void select_trace(int trace) = 0;
   virtual void plot(int trace, const PointArray& points) = 0;
+  // The record of what the chart got, for a chart that keeps one; nullptr otherwise.
+  virtual const RecordingStripChart* recording() const { return nullptr; }
 };
 
 // A chart that only remembers what it was told, in the state a drawing would show.
 class RecordingStripChart : public StripChart {
  public:
+  const RecordingStripChart* recording() const override { return this; }
   void apply_appearance(const std::string& y_caption, const std::string& x_caption) override {
     y_caption_ = y_caption;
     x_caption_ = x_caption;

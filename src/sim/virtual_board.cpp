@@ -61,10 +61,7 @@ struct VirtualBoard::Impl {
   };
 
   Impl(util::Clock& c, VirtualBoardOptions o)
-      : clock(c),
-        virtual_clock(dynamic_cast<util::VirtualClock*>(&c)),
-        options(o),
-        dut(CircuitExpression::parse(default_dut)) {
+      : clock(c), options(o), dut(CircuitExpression::parse(default_dut)) {
     const int count = std::clamp(options.boards_attached, 0, 127);
     for (int i = 0; i < count; ++i) {
       Board board;
@@ -80,7 +77,7 @@ struct VirtualBoard::Impl {
     // Time never runs backwards, whatever latency was asked for.
     const double latency_s = options.request_latency_s > 0.0 ? options.request_latency_s : 0.0;
     if (latency_s == 0.0) return;
-    if (virtual_clock != nullptr) virtual_clock->advance(latency_s);
+    clock.advance(latency_s);
     if (options.real_time) {
       std::this_thread::sleep_for(std::chrono::duration<double>(latency_s));
     }
@@ -103,7 +100,6 @@ struct VirtualBoard::Impl {
   }
 
   util::Clock& clock;
-  util::VirtualClock* virtual_clock;
   VirtualBoardOptions options;
   FaultSet faults;
   CircuitExpression dut;

@@ -1,8 +1,9 @@
 // "Download Impedance Data": the save dialog, then the last sweep's rows appended to the
 // chosen file as one block.
+#include "ui/download_data.h"
+
 #include "ui/block_append.h"
 #include "ui/csv_export.h"
-#include "ui/ui_api.h"
 
 namespace quelnor::ui {
 

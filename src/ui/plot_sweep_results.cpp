@@ -1,8 +1,9 @@
 // Redrawing the impedance and phase charts from the sweep table after a sweep, with the
 // theoretical overlay when Check1 is ticked, and the progress bar advancing per row.
+#include "ui/plot_sweep_results.h"
+
 #include "measure/programmed_sweep.h"
 #include "measure/theoretical_profile.h"
-#include "ui/ui_api.h"
 #include "util/checked_math.h"
 #include "util/run_time_error.h"
 
@@ -48,6 +49,7 @@ model::PointArray measured_points(model::Session& s, const model::Column& values
   for (std::size_t f = 0; f < rows; ++f) {
     points[f] = {frequency[f], values[f]};
     s.form.PBar.value = static_cast<int>(f);
+    s.cues_changed();
   }
   return points;
 }

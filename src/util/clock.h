@@ -12,6 +12,9 @@ class Clock {
   virtual float seconds_since_midnight() = 0;
   // Seconds since an arbitrary origin; never goes back.
   virtual double monotonic_seconds() = 0;
+  // Time a simulated device spends: a virtual clock moves on by it; on a real clock it
+  // passes by itself, so nothing happens here.
+  virtual void advance(double /*seconds*/) {}
 };
 
 // Wall-clock time of this machine.
@@ -31,7 +34,7 @@ class VirtualClock final : public Clock {
   float seconds_since_midnight() override;
   double monotonic_seconds() override;
 
-  void advance(double seconds) { elapsed_s_ += seconds; }
+  void advance(double seconds) override { elapsed_s_ += seconds; }
   double elapsed() const { return elapsed_s_; }
 
  private:

@@ -119,20 +119,5 @@ TEST(HelpPages, ReturnLeavesTheMainWindowAsItWasAndHiddenWindowsRefuseActions) {
   EXPECT_EQ(t.snapshot(), before);
 }
 
-TEST(HelpPages, EveryPageHasTheCaptionWithItsTrailingSpaceAndButtonsInLayoutOrder) {
-  model::Form1Controls form;
-  const app::HelpPages help(form);
-  ASSERT_EQ(help.pages().size(), 6u);
-  for (const app::HelpPage& page : help.pages()) {
-    EXPECT_EQ(page.caption, "Quelnor Evaluation software ") << page.name;
-  }
-  const app::HelpPage* page4 = help.page("Form5");
-  ASSERT_NE(page4, nullptr);
-  ASSERT_EQ(page4->buttons.size(), 3u);
-  EXPECT_EQ(page4->buttons[0].caption, " Phase profile  ");
-  EXPECT_EQ(page4->buttons[1].caption, "Return");
-  EXPECT_EQ(page4->buttons[2].caption, "Next Step");
-}
-
 }  // namespace
 }  // namespace quelnor::test

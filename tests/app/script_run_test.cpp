@@ -118,7 +118,10 @@ INSTANTIATE_TEST_SUITE_P(
                                ""},
                     ScriptCase{"help_navigation", 0, "", ""},
                     ScriptCase{"sweep_and_export", 0, "", "impedance.csv"},
-                    ScriptCase{"continuous_stop", 0, "", ""}),
+                    ScriptCase{"continuous_stop", 0, "", ""},
+                    ScriptCase{"continuous_unattended", 2,
+                               "line 7: the script has no line left and the continuous sweep", ""},
+                    ScriptCase{"load_write_fails", 0, "", ""}),
     [](const testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
 
 TEST(QuelnorEval, HelpPrintsUsageAndABadArgumentIsRefused) {

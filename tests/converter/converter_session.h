@@ -62,7 +62,7 @@ struct ConverterSession {
   ScriptedDialogs dialogs;
   NothingPending pump;
   link::USB_STUFF usb{tracer, dialogs, "/board"};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, model::application_title};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
 

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "converter/control_command.h"
 #include "converter/register_map.h"
 #include "converter/temperature.h"
 #include "converter_session.h"
@@ -53,14 +54,14 @@ TEST_F(OperatorSettingsTest, GainOptionsGoToStandbyThenWriteRangeAndGainIntoBoth
   for (const GainCase& c : cases) {
     SCOPED_TRACE(c.name);
     traffic.clear();
-    transport.pga_bits = 1 - c.pga_bits_after;  // the other gain was in force
-    transport.range_bits = c.range_bits_before;
+    s.control_bits.pga_bits = 1 - c.pga_bits_after;  // the other gain was in force
+    s.control_bits.range_bits = c.range_bits_before;
 
     c.handler(s);
 
     EXPECT_EQ(traffic, c.traffic);
-    EXPECT_EQ(transport.pga_bits, c.pga_bits_after);
-    EXPECT_EQ(transport.range_bits, c.range_bits_before);
+    EXPECT_EQ(s.control_bits.pga_bits, c.pga_bits_after);
+    EXPECT_EQ(s.control_bits.range_bits, c.range_bits_before);
     EXPECT_TRUE(dialogs.boxes.empty());
   }
 }
@@ -70,12 +71,12 @@ TEST_F(OperatorSettingsTest, RangeOptionsOnlyRecordTheRangeBits) {
     Handler handler;
     std::int32_t range_bits;
   } cases[] = {{Option4_Click, 6}, {Option5_Click, 4}, {Option6_Click, 2}, {Option3_Click, 0}};
-  transport.pga_bits = 1;
+  s.control_bits.pga_bits = 1;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.range_bits);
     c.handler(s);
-    EXPECT_EQ(transport.range_bits, c.range_bits);
-    EXPECT_EQ(transport.pga_bits, 1);
+    EXPECT_EQ(s.control_bits.range_bits, c.range_bits);
+    EXPECT_EQ(s.control_bits.pga_bits, 1);
   }
   EXPECT_TRUE(traffic.empty());
 }
@@ -85,7 +86,7 @@ TEST_F(OperatorSettingsTest, TheNextCommandCarriesTheChosenGainAndRange) {
   Option4_Click(s);  // Range2: 1 V p-p
   traffic.clear();
 
-  transport.write_control_command(reg::control_high, command::initialise);
+  write_control_command(s, reg::control_high, command::initialise);
 
   EXPECT_EQ(writes(), Lines{"W 80 16"});
 }

@@ -88,11 +88,15 @@ TEST_F(MeasureTemperatureTest, ALateResultShowsProgressThenTheCompletionBox) {
   scripted.on_read = [&](std::int32_t reg) {
     if (reg == reg::status) captions_during_poll.push_back(s.form.Label10.caption);
   };
+  // The view is told at once each time the heading changes, not at the next servicing.
+  Lines captions_repainted;
+  s.repaint_cues = [&] { captions_repainted.push_back(s.form.Label10.caption); };
 
   measure_temperature(s);
 
   EXPECT_EQ(captions_during_poll, (Lines{"Current Device Temperature", "Measurement In progress",
                                          "Measurement In progress", "Measurement In progress"}));
+  EXPECT_EQ(captions_repainted, (Lines{"Measurement In progress", "Current Device Temperature"}));
   ASSERT_EQ(dialogs.boxes.size(), 1u);
   EXPECT_EQ(dialogs.boxes[0].text, "Device Temperature Measurement Complete");
   EXPECT_EQ(dialogs.boxes[0].title, app_title);

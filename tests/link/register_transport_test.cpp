@@ -16,6 +16,7 @@ namespace {
 
 using test::DriverCall;
 
+constexpr const char* box_title = "Quelnor Beta Version VUD1.0";
 constexpr const char* verified_text =
     "Error:Invaid data write/readback sequence to part.check power connections: ";
 
@@ -26,7 +27,7 @@ class RegisterTransportTest : public ::testing::Test {
   test::FakeDriver driver;
   test::ScriptedDialogs dialogs;
   USB_STUFF usb{driver, dialogs, "/x"};
-  RegisterTransport transport{usb, dialogs};
+  RegisterTransport transport{usb, dialogs, box_title};
 
   // Raises and returns the kind of the run-time error, or fails the test.
   static util::ErrorKind error_kind_of(const std::function<void()>& op) {
@@ -122,14 +123,15 @@ TEST_F(RegisterTransportTest, EachVerifyingWriteShowsItsOwnBoxOnceAndTheCallerGo
       {"verified", [](RegisterTransport& t) { t.write_register_verified(0x82, 0x47); },
        verified_text},
       {"checked", [](RegisterTransport& t) { t.write_register_checked(0x82, 0x47); }, "error"},
-      {"control", [](RegisterTransport& t) { t.write_control_command(0x82, 0x47); }, "error:"},
+      {"compared", [](RegisterTransport& t) { t.write_and_compare(0x82, 0x47, "error:"); },
+       "error:"},
   };
   for (const Case& c : cases) {
     test::FakeDriver faulty;
     test::ScriptedDialogs boxes;
     faulty.stuck_registers[0x82] = 0x00;
     USB_STUFF board_link{faulty, boxes, "/x"};
-    RegisterTransport t{board_link, boxes};
+    RegisterTransport t{board_link, boxes, box_title};
 
     c.write(t);
     t.write_register_verified(0x83, 0x11);  // the caller's next step
@@ -137,31 +139,14 @@ TEST_F(RegisterTransportTest, EachVerifyingWriteShowsItsOwnBoxOnceAndTheCallerGo
     ASSERT_EQ(boxes.boxes.size(), 1u) << c.name;
     const util::MessageBox& box = boxes.boxes[0];
     EXPECT_EQ(box.text, c.text) << c.name;
-    EXPECT_EQ(box.title, "Quelnor Beta Version VUD1.0") << c.name;
+    EXPECT_EQ(box.title, box_title) << c.name;
     EXPECT_EQ(box.buttons, util::Buttons::ok) << c.name;
     EXPECT_FALSE(box.warning_icon) << c.name;
     const auto requests = faulty.vendor_calls();
     ASSERT_EQ(requests.size(), 4u) << c.name;
     EXPECT_EQ(requests[2].index, 0x1183) << c.name;
+    EXPECT_EQ(t.mismatches_shown(), 1) << c.name;
   }
-}
-
-TEST_F(RegisterTransportTest, AControlCommandAddsGainAndRangeBits) {
-  transport.pga_bits = 1;
-  transport.range_bits = 6;
-
-  transport.write_control_command(0x80, 0x20);
-
-  const auto requests = driver.vendor_calls();
-  ASSERT_EQ(requests.size(), 2u);
-  EXPECT_EQ(requests[0].index, 0x2780);
-  EXPECT_EQ(requests[1].index, 0x80);
-  EXPECT_TRUE(dialogs.boxes.empty());  // compared with 0x27, which the chip holds
-
-  driver.stuck_registers[0x80] = 0x20;  // a chip that dropped the gain and range bits
-  transport.write_control_command(0x80, 0x20);
-  ASSERT_EQ(dialogs.boxes.size(), 1u);
-  EXPECT_EQ(dialogs.boxes[0].text, "error:");
 }
 
 TEST_F(RegisterTransportTest, AFailedRequestIsAnErrorNeverAStaleByte) {
@@ -173,7 +158,7 @@ TEST_F(RegisterTransportTest, AFailedRequestIsAnErrorNeverAStaleByte) {
       [&] { transport.read_register(chip_bus_address, 0x8F); },
       [&] { transport.write_register(chip_bus_address, 0x80, 0xB0); },
       [&] { transport.write_register_verified(0x80, 0xB0); },
-      [&] { transport.write_control_command(0x80, 0x20); },
+      [&] { transport.write_and_compare(0x80, 0x20, "error:"); },
   };
   for (const auto& op : operations) {
     EXPECT_EQ(error_kind_of(op), util::ErrorKind::board_not_answering);

@@ -21,7 +21,7 @@ TEST(TracingDriver, WritesOneLinePerRegisterAccess) {
   TracingDriver tracing{chip, [&](const std::string& line) { lines.push_back(line); }};
   test::ScriptedDialogs dialogs;
   USB_STUFF usb{tracing, dialogs, "/x"};
-  RegisterTransport transport{usb, dialogs};
+  RegisterTransport transport{usb, dialogs, "title"};
 
   ASSERT_TRUE(usb.start_up());  // search, connect and download leave no lines
   transport.write_register_verified(0x80, 0xB0);

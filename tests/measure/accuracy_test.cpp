@@ -8,9 +8,11 @@
 #include <complex>
 
 #include "converter/sweep_programming.h"
-#include "measure/measurement_api.h"
+#include "measure/frequency_sweep.h"
+#include "measure/mid_point_calibration.h"
+#include "measure/multi_point_calibration.h"
 #include "support/board_session.h"
-#include "ui/ui_api.h"
+#include "ui/plot_sweep_results.h"
 
 namespace quelnor::measure {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include "measure/calibration_circuit.h"
 #include "measure/calibration_gain_factor.h"
 #include "measure/calibration_models.h"
 #include "measure/fake_sweep_chip.h"
-#include "measure/measurement_api.h"
 #include "util/run_time_error.h"
 
 namespace quelnor::measure {
@@ -68,12 +68,23 @@ TEST(CalibrationGainFactor, ByCircuit) {
   const CalibrationComponents c{200000, 1.5e-11, 200000};
   // 1 / (200000 * 10000): a measured pair of (6000, 8000) on the default resistor.
   EXPECT_DOUBLE_EQ(calibration_gain_factor(resistor_only, 30100, 10000, c), 5e-10);
-  EXPECT_DOUBLE_EQ(calibration_gain_factor(capacitor_only, 30000, 2000, c),
-                   30000 * 6.283185308 * 1.5e-11 / 2000);
-  for (const std::int32_t code : {series_rc, parallel_rc, parallel_rc_plus_r2}) {
-    EXPECT_DOUBLE_EQ(calibration_gain_factor(code, 30100, 10000, c),
-                     1.0 / calibration_impedance_magnitude(code, 30100, 2e5, 1.5e-11, 2e5) / 10000)
-        << code;
+  // 1 / (|Z| * magnitude), |Z| from complex arithmetic on 200 kOhm and 15 pF at 30.1 kHz;
+  // the complex circuit adds R2 to the magnitude of the parallel pair.
+  const struct {
+    std::int32_t code;
+    double f_hz;
+    double magnitude;
+    double expected;
+  } cases[] = {
+      {capacitor_only, 30000, 2000, 1.4137166943e-9},
+      {series_rc, 30100, 10000, 2.4673830979535e-10},
+      {parallel_rc, 30100, 10000, 5.748718488253667e-10},
+      {parallel_rc_plus_r2, 30100, 10000, 2.674141338121348e-10},
+  };
+  for (const auto& k : cases) {
+    EXPECT_NEAR(calibration_gain_factor(k.code, k.f_hz, k.magnitude, c), k.expected,
+                k.expected * 1e-9)
+        << k.code;
   }
   // A capacitor of 0 is a gain factor of 0, not a failure.
   EXPECT_EQ(calibration_gain_factor(capacitor_only, 30000, 2000, {0, 0, 0}), 0.0);

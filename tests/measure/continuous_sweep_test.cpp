@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "measure/fake_sweep_chip.h"
-#include "measure/measurement_api.h"
+#include "measure/calibration_circuit.h"
+#include "measure/continuous_sweep.h"
+#include "measure/sweep_engine.h"
 
 namespace quelnor::measure {
 namespace {
@@ -136,7 +138,7 @@ TEST(ContinuousSweepPass, EndsWithTheTemperatureInsteadOfTheCompletionBox) {
   t.pump.on_service = [&t, &temperature_commands_when_serviced] {
     temperature_commands_when_serviced = t.lines("W 80 90").size();
   };
-  continuous_sweep_pass(t.s);
+  run_sweep(t.s, continuous_pass);
   EXPECT_EQ(t.passes.size(), 1u);
   EXPECT_TRUE(t.dialogs.boxes.empty());
   EXPECT_EQ(t.s.form.Label8.caption, "0");  // the fake chip's temperature word is 0

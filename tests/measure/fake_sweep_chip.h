@@ -157,13 +157,13 @@ struct SweepSession {
   ScriptedDialogs dialogs;
   QueuedPump pump;
   link::USB_STUFF usb{tracer, dialogs, "/board"};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, model::application_title};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
 
   SweepSession() {
     s.form.select(s.form.ExternalClock);
-    s.transport.pga_bits = converter::pga_gain_x1;
+    s.control_bits.pga_bits = converter::pga_gain_x1;
   }
 
   // Programs the sweep from the fields as Program Device Registers does, then forgets the

@@ -1,10 +1,12 @@
 // Mid-point calibration on the scripted chip: its register sequence, its result in the
 // gain-factor box and the system phase, and each way it fails with its one box.
+#include "measure/mid_point_calibration.h"
+
 #include <gtest/gtest.h>
 
 #include "converter/sweep_programming.h"
+#include "measure/calibration_circuit.h"
 #include "measure/fake_sweep_chip.h"
-#include "measure/measurement_api.h"
 #include "measure/point_arithmetic.h"
 
 namespace quelnor::measure {

@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "measure/fake_sweep_chip.h"
-#include "measure/measurement_api.h"
+#include "measure/calibration_circuit.h"
+#include "measure/multi_point_calibration.h"
 #include "measure/point_arithmetic.h"
 #include "util/numbers.h"
 
@@ -48,30 +49,6 @@ TEST(MultiPointCalibration, OneEntryPerPointAndTheirMeanInTheGainFactorBox) {
   EXPECT_EQ(boxes_when_serviced, 1u);  // the one yield comes after the box is closed
   // A step command after every point, the last one included.
   EXPECT_EQ(t.lines("W 80 31").size(), 101u);
-}
-
-TEST(MultiPointCalibration, RegisterSequence) {
-  test::SweepSession t;
-  t.s.form.Text3.text = "1";
-  t.program();
-  t.chip.invalid_reads_per_point = 2;  // the second point needs a repeat
-  multi_point_gain_factors(t.s);
-  const std::vector<std::string> expected = {
-      // standby, then start, increments, delta and settling from their fields
-      "W 80 B0", "R 80 B0", "W 84 28", "R 84 28", "W 83 5C", "R 83 5C", "W 82 0F", "R 82 0F",
-      "W 89 01", "R 89 01", "W 88 00", "R 88 00", "W 87 43", "R 87 43", "W 86 00", "R 86 00",
-      "W 85 00", "R 85 00", "W 8B 0F", "R 8B 0F", "W 8A 00", "R 8A 00",
-      // clock source, initialise, start
-      "W 81 08", "R 81 08", "W 80 11", "R 80 11", "W 80 21", "R 80 21",
-      // point 0: complete flag, status, data, complete flag, step
-      "R 8F 02", "R 8F 02", "R 94 17", "R 95 70", "R 96 1F", "R 97 40", "R 8F 02", "W 80 31",
-      "R 80 31",
-      // point 1: not valid, one repeat, then status reads alone until valid; the step
-      // command follows the last point too
-      "R 8F 04", "W 80 41", "R 80 41", "R 8F 04", "R 8F 06", "R 94 17", "R 95 70", "R 96 1F",
-      "R 97 40", "R 8F 06", "W 80 31", "R 80 31"};
-  EXPECT_EQ(t.traffic, expected);
-  EXPECT_EQ(t.box_texts(), std::vector<std::string>{completion_box});
 }
 
 // The run ends where the chip reports sweep complete, or after N + 1 points when it never

@@ -6,7 +6,7 @@
 #include "converter/operator_settings.h"
 #include "link/register_transport.h"
 #include "link/usb_stuff.h"
-#include "measure/measurement_api.h"
+#include "measure/calibration_circuit.h"
 #include "model/session.h"
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
@@ -38,7 +38,7 @@ struct BoardSession {
   ScriptedDialogs dialogs;
   NothingPending pump;
   link::USB_STUFF usb{board, dialogs, bin_dir()};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, model::application_title};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
   bool ready = false;

@@ -1,5 +1,7 @@
 // "Download Impedance Data": the save dialog's settings, cancel, appending whole blocks,
 // and failures that name the path and leave the file as it was.
+#include "ui/download_data.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
@@ -11,7 +13,6 @@
 #include "measure/fake_sweep_chip.h"
 #include "ui/block_append.h"
 #include "ui/csv_export.h"
-#include "ui/ui_api.h"
 
 namespace quelnor::ui {
 namespace {

@@ -1,12 +1,13 @@
 // The result plots: the order of chart operations (with and without the theoretical
 // overlay), the axes, the Y range over the plotted rows, and the profile's values.
+#include "ui/plot_sweep_results.h"
+
 #include <gtest/gtest.h>
 
+#include "measure/calibration_circuit.h"
 #include "measure/calibration_models.h"
 #include "measure/fake_sweep_chip.h"
-#include "measure/measurement_api.h"
 #include "measure/significant_digits.h"
-#include "ui/ui_api.h"
 #include "util/numbers.h"
 #include "util/run_time_error.h"
 
@@ -50,7 +51,7 @@ struct LoggedPlot {
   test::ScriptedDialogs dialogs;
   test::QueuedPump pump;
   link::USB_STUFF usb{chip, dialogs, "/board"};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, model::application_title};
   std::vector<std::string> log;
   LoggingChart strip1{"S1", log}, strip2{"S2", log};
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
