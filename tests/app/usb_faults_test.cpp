@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "converter/operator_settings.h"
 #include "converter/sweep_programming.h"
 #include "converter/temperature.h"
 #include "fake_usb.h"
@@ -20,6 +19,7 @@
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
 #include "support/bin_dir.h"
+#include "support/load_selections.h"
 #include "support/nothing_pending.h"
 #include "support/scripted_dialogs.h"
 #include "ui/ui_api.h"
@@ -99,15 +99,8 @@ struct UsbBench {
   // 21-point sweep on the 200 kOhm resistor.
   void start_and_calibrate() {
     ASSERT_TRUE(board.start_up());
+    test::make_load_selections(s);
     model::Form1Controls& f = s.form;
-    f.select(f.Option1);
-    converter::Option1_Click(s);
-    f.select(f.Option3);
-    converter::Option3_Click(s);
-    f.select(f.ExternalClock);
-    converter::ExternalClock_Click(s);
-    f.select(f.Opt_resistor);
-    measure::Opt_resistor_Click(s);
     f.Text3.text = "20";
     converter::program_sweep_registers(s);
     f.select(f.Option7);
