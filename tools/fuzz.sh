@@ -17,9 +17,9 @@ jobs="$(nproc 2>/dev/null || echo 2)"
 
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-# Only what the targets link is built: no window, no libusb, no tests or benchmarks.
+# Only what the targets link is built: no window, no tests or benchmarks.
 cmake -S "$top" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-      -DQUELNOR_FUZZ=ON -DQUELNOR_WITH_QT=OFF -DQUELNOR_WITH_LIBUSB=OFF -DQUELNOR_TESTS=OFF \
+      -DQUELNOR_FUZZ=ON -DQUELNOR_WITH_QT=OFF -DQUELNOR_WITH_LIBUSB=ON -DQUELNOR_TESTS=OFF \
       -DQUELNOR_BENCH=OFF "${launcher[@]}" >/dev/null
 
 targets=()

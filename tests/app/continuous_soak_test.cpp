@@ -31,7 +31,8 @@ constexpr const char* pass_failed_box = "Error completing Sweep:Check Values";
 constexpr int points_per_pass = 21;  // 20 increments
 // The texts of the three verifying writes when a register reads back another byte.
 constexpr const char* readback_boxes[] = {
-    "error:", "error", "Error:Invaid data write/readback sequence to part.check power connections: "};
+    "error:", "error",
+    "Error:Invaid data write/readback sequence to part.check power connections: "};
 
 int soak_passes() {
   const char* text = std::getenv("QUELNOR_SOAK_PASSES");
@@ -51,7 +52,7 @@ struct ArmedFault {
   std::string name;
   std::vector<std::string> args;
   enum class Shows { failed_pass, readback_boxes, short_plot } shows;
-  std::string box_text;  // readback_boxes: the box the register's own write shows
+  std::string box_text;    // readback_boxes: the box the register's own write shows
   int plotted_points = 0;  // short_plot
 };
 
@@ -107,13 +108,16 @@ struct Soak {
   ArmedFault random_fault() {
     switch (pick(0, 5)) {
       case 0:
-        return {"zero-data", {std::to_string(pick(0, points_per_pass - 1))},
-                ArmedFault::Shows::failed_pass, "", 0};
+        return {"zero-data",
+                {std::to_string(pick(0, points_per_pass - 1))},
+                ArmedFault::Shows::failed_pass,
+                "",
+                0};
       case 1:
         return {"data-never-valid", {}, ArmedFault::Shows::failed_pass, "", 0};
       case 2:
-        return {"drop-request", {std::to_string(pick(1, 60))}, ArmedFault::Shows::failed_pass, "",
-                0};
+        return {
+            "drop-request", {std::to_string(pick(1, 60))}, ArmedFault::Shows::failed_pass, "", 0};
       case 3: {
         const int k = pick(1, points_per_pass - 1);
         return {"complete-early", {std::to_string(k)}, ArmedFault::Shows::short_plot, "", k};
@@ -209,9 +213,8 @@ TEST(ContinuousSoak, EveryFaultIsReportedAndEveryPassEndsWithinItsBound) {
 
   // A pass may wait its full bound at every point and for its temperature reading.
   const double start_hz = 30000.0;
-  const double pass_bound_s =
-      (points_per_pass + 1) *
-      (measure::longest_settling_s(start_hz) + measure::data_valid_timeout_s + 0.1);
+  const double pass_bound_s = (points_per_pass + 1) * (measure::longest_settling_s(start_hz) +
+                                                       measure::data_valid_timeout_s + 0.1);
 
   long warm_kib = -1;
   int runs = 0;

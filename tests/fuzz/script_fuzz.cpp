@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::istringstream script(guarded);
   std::ostringstream out, err;
   const int code = quelnor::app::run_script(script, options, out, err);
-  require(code == quelnor::app::script_ran_to_end || code == quelnor::app::script_start_up_cancelled ||
-              code == quelnor::app::script_error,
+  require(code == quelnor::app::script_ran_to_end ||
+              code == quelnor::app::script_start_up_cancelled || code == quelnor::app::script_error,
           "a script run ends with one of its exit codes");
   if (code == quelnor::app::script_error) {
     require(err.str().rfind("quelnor-eval: ", 0) == 0, "a stopped script says why");

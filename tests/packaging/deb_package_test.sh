@@ -6,6 +6,7 @@ set -euo pipefail
 
 build="$1"
 version="$2"
+expected_depends="$3"  # package names, separated by blanks
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 failures=0
@@ -52,7 +53,7 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
 [ -n "$(field Description)" ] || fail "no Description"
 depends="$(field Depends)"
-for library in libc6 libusb-1.0-0 libqt6widgets6 libqt6charts6; do
+for library in $expected_depends; do
   grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 

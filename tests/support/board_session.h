@@ -11,6 +11,7 @@
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
 #include "support/bin_dir.h"
+#include "support/load_selections.h"
 #include "support/nothing_pending.h"
 #include "support/scripted_dialogs.h"
 #include "util/clock.h"
@@ -22,15 +23,7 @@ namespace quelnor::test {
 struct BoardSession {
   explicit BoardSession(sim::VirtualBoardOptions options = {}) : board(clock, options) {
     ready = usb.start_up();
-    model::Form1Controls& f = s.form;
-    f.select(f.Option1);
-    converter::Option1_Click(s);
-    f.select(f.Option3);
-    converter::Option3_Click(s);
-    f.select(f.ExternalClock);
-    converter::ExternalClock_Click(s);
-    f.select(f.Opt_resistor);
-    measure::Opt_resistor_Click(s);
+    make_load_selections(s);
   }
 
   util::VirtualClock clock;
