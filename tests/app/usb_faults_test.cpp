@@ -14,7 +14,10 @@
 #include "link/register_transport.h"
 #include "link/usb_stuff.h"
 #include "measure/data_valid_wait.h"
-#include "measure/measurement_api.h"
+#include "measure/continuous_sweep.h"
+#include "measure/frequency_sweep.h"
+#include "measure/mid_point_calibration.h"
+#include "model/application_title.h"
 #include "model/session.h"
 #include "model/strip_chart.h"
 #include "sim/virtual_board.h"
@@ -22,7 +25,7 @@
 #include "support/load_selections.h"
 #include "support/nothing_pending.h"
 #include "support/scripted_dialogs.h"
-#include "ui/ui_api.h"
+#include "ui/plot_sweep_results.h"
 #include "util/clock.h"
 #include "util/run_time_error.h"
 
@@ -60,7 +63,7 @@ struct UsbBench {
   test::ScriptedDialogs dialogs;
   test::NothingPending pump;
   link::USB_STUFF board{driver, dialogs, test::bin_dir()};
-  link::RegisterTransport transport{board, dialogs};
+  link::RegisterTransport transport{board, dialogs, model::application_title};
   model::RecordingStripChart strip1, strip2;
   model::Session s{clock, dialogs, pump, transport, strip1, strip2};
   std::vector<std::string> reasons;  // the driver's reason after each failed start-up attempt

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "converter/operator_settings.h"
-#include "measure/measurement_api.h"
+#include "measure/calibration_circuit.h"
 #include "model/session.h"
 
 namespace quelnor::test {
