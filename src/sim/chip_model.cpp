@@ -49,8 +49,8 @@ std::int16_t to_register_value(double counts) {
 
 }  // namespace
 
-ChipModel::ChipModel(const CircuitExpression& dut, const FaultSet& faults, std::uint64_t noise_seed,
-                     double noise_rms_fraction)
+ChipModel::ChipModel(const circuit::CircuitExpression& dut, const FaultSet& faults,
+                     std::uint64_t noise_seed, double noise_rms_fraction)
     : dut_(dut), faults_(faults), noise_rms_fraction_(noise_rms_fraction), noise_(noise_seed) {}
 
 double ChipModel::master_clock_hz() const {
