@@ -55,7 +55,8 @@ class ChipModel {
   std::uint32_t start_code_ = 0;
   std::uint32_t delta_code_ = 0;
   int increments_ = 0;
-  int point_index_ = 0;  // 0 = start frequency
+  int point_index_ = 0;         // 0 = start frequency
+  double sweep_start_s_ = 0.0;  // when the start command came, for the drift fault
 
   bool measuring_ = false;
   double data_ready_s_ = 0.0;
