@@ -37,7 +37,7 @@ struct SpectrumPoint {
 struct Spectrum {
   std::vector<SpectrumPoint> points;
   std::vector<std::pair<std::string, std::string>> metadata;  // key, value
-  std::vector<std::string> warnings;                         // plain words, for the operator
+  std::vector<std::string> warnings;                          // plain words, for the operator
   bool partial = false;  // the run was cancelled or failed before its last point
 };
 

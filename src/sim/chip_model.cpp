@@ -49,8 +49,8 @@ std::int16_t to_register_value(double counts) {
 
 }  // namespace
 
-ChipModel::ChipModel(const CircuitExpression& dut, const FaultSet& faults, std::uint64_t noise_seed,
-                     double noise_rms_fraction)
+ChipModel::ChipModel(const circuit::CircuitExpression& dut, const FaultSet& faults,
+                     std::uint64_t noise_seed, double noise_rms_fraction)
     : dut_(dut), faults_(faults), noise_rms_fraction_(noise_rms_fraction), noise_(noise_seed) {}
 
 double ChipModel::master_clock_hz() const {
@@ -100,6 +100,7 @@ void ChipModel::run_command(int code, double now_s) {
       delta_code_ = register_code(delta_code_high);
       increments_ = increments_programmed();
       point_index_ = 0;
+      sweep_start_s_ = now_s;
       start_measurement(now_s);
       break;
     case increment:
@@ -148,7 +149,11 @@ void ChipModel::start_measurement(double now_s) {
   const std::uint8_t control = registers_[control_high];
   MeasurementConditions conditions;
   conditions.frequency_hz = frequency_hz;
-  conditions.dut_ohm = dut_.impedance(frequency_hz);
+  // A drifting impedance has changed in proportion to the time since the sweep started
+  // (never below a short).
+  const double drift =
+      std::max(0.0, 1.0 + faults_.drift_fraction_per_s() * (now_s - sweep_start_s_));
+  conditions.dut_ohm = dut_.impedance(frequency_hz) * drift;
   conditions.range_field = (control >> 1) & 0x3;
   conditions.pga_x1 = (control & 0x01) != 0;
   std::complex<double> result = ideal_dft_result(conditions);

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <random>
 
-#include "sim/circuit_expression.h"
+#include "circuit/circuit_expression.h"
 #include "sim/faults.h"
 
 namespace quelnor::sim {
@@ -23,7 +23,7 @@ constexpr double temperature_conversion_s = 0.8e-3;
 class ChipModel {
  public:
   // dut and faults must outlive the chip; they are read at every measurement.
-  ChipModel(const CircuitExpression& dut, const FaultSet& faults, std::uint64_t noise_seed,
+  ChipModel(const circuit::CircuitExpression& dut, const FaultSet& faults, std::uint64_t noise_seed,
             double noise_rms_fraction);
 
   void write(std::uint8_t reg, std::uint8_t value, double now_s);
@@ -44,7 +44,7 @@ class ChipModel {
   int increments_programmed() const;
   int last_point_index() const;
 
-  const CircuitExpression& dut_;
+  const circuit::CircuitExpression& dut_;
   const FaultSet& faults_;
   double noise_rms_fraction_;
   std::mt19937_64 noise_;
@@ -55,7 +55,8 @@ class ChipModel {
   std::uint32_t start_code_ = 0;
   std::uint32_t delta_code_ = 0;
   int increments_ = 0;
-  int point_index_ = 0;  // 0 = start frequency
+  int point_index_ = 0;         // 0 = start frequency
+  double sweep_start_s_ = 0.0;  // when the start command came, for the drift fault
 
   bool measuring_ = false;
   double data_ready_s_ = 0.0;

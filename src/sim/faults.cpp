@@ -48,6 +48,21 @@ std::string hex_byte(std::uint8_t value) {
 }
 
 constexpr long long largest_count = 1'000'000'000;
+// A drift faster than the impedance itself: the impedance would pass zero within a second.
+constexpr double largest_drift_percent_per_s = 100.0;
+
+double drift_percent(const std::string& text) {
+  double value = 0.0;
+  const char* begin = text.data();
+  if (!text.empty() && text[0] == '+') ++begin;
+  const auto [end, error] = std::from_chars(begin, text.data() + text.size(), value);
+  if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+      !(value >= -largest_drift_percent_per_s && value <= largest_drift_percent_per_s)) {
+    throw std::invalid_argument("fault drift: '" + text +
+                                "' is not a percentage per second from -100 to 100");
+  }
+  return value;
+}
 
 }  // namespace
 
@@ -77,6 +92,10 @@ void FaultSet::apply(const std::string& name, const std::vector<std::string>& ar
     } else {
       requests_until_drop_ = whole_number(name, args[0], 1, largest_count);
     }
+  } else if (name == "drift") {
+    expect_args(name, args, 1, "drift PCT (percent per second, e.g. 2 or -0.5)");
+    drift_fraction_per_s_ = drift_percent(args[0]) / 100.0;
+    drift_text_ = args[0];
   } else if (name == "off") {
     expect_args(name, args, 1, "off NAME | off all");
     const std::string& which = args[0];
@@ -97,6 +116,9 @@ void FaultSet::apply(const std::string& name, const std::vector<std::string>& ar
     } else if (which == "drop-request") {
       drop_all_ = false;
       requests_until_drop_.reset();
+    } else if (which == "drift") {
+      drift_fraction_per_s_ = 0.0;
+      drift_text_.clear();
     } else {
       throw std::invalid_argument("fault off: unknown fault '" + which + "'");
     }
@@ -119,6 +141,7 @@ std::vector<std::string> FaultSet::active() const {
   if (requests_until_drop_) {
     list.push_back("drop-request " + std::to_string(*requests_until_drop_));
   }
+  if (drift_fraction_per_s_ != 0.0) list.push_back("drift " + drift_text_);
   return list;
 }
 
@@ -132,6 +155,8 @@ std::string FaultSet::help() {
          "zero-data K         point K of a sweep (0 = the first) reads R = I = 0\n"
          "drop-request N      the N-th request from now fails (1 = the next), once\n"
          "drop-request all    every request fails, as with an unplugged board\n"
+         "drift PCT           the impedance under test changes by PCT percent per second of "
+         "a sweep\n"
          "off NAME            clears that fault; off all clears every fault\n";
 }
 

@@ -29,6 +29,8 @@ class FaultSet {
   }
   // Called once per vendor request: true when this request is to fail.
   bool take_request_drop();
+  // Relative change of the impedance under test per second of a sweep (0.05 = 5 %/s).
+  double drift_fraction_per_s() const { return drift_fraction_per_s_; }
 
  private:
   bool no_board_ = false;
@@ -39,6 +41,8 @@ class FaultSet {
   std::optional<int> zero_data_point_;
   bool drop_all_ = false;
   std::optional<long long> requests_until_drop_;  // 1: the next request fails
+  double drift_fraction_per_s_ = 0.0;
+  std::string drift_text_;  // as the operator typed it, for active()
 };
 
 }  // namespace quelnor::sim

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "sim/circuit_expression.h"
+#include "circuit/circuit_expression.h"
 
 namespace quelnor::sim {
 namespace {
@@ -43,7 +43,7 @@ double system_phase_deg(double frequency_hz) {
 std::complex<double> ideal_dft_result(const MeasurementConditions& conditions) {
   const ExcitationRange range = excitation_range(conditions.range_field);
   const std::complex<double> loop_ohm = conditions.dut_ohm + range.output_resistance_ohm;
-  if (is_open(loop_ohm)) return {0.0, 0.0};
+  if (circuit::is_open(loop_ohm)) return {0.0, 0.0};
 
   const double pga_gain = conditions.pga_x1 ? 1.0 : 5.0;
   const std::complex<double> pole{1.0, std::fabs(conditions.frequency_hz) / amplifier_pole_hz};

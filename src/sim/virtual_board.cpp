@@ -12,9 +12,9 @@
 #include <stdexcept>
 #include <thread>
 
+#include "circuit/circuit_expression.h"
 #include "link/intel_hex.h"
 #include "sim/chip_model.h"
-#include "sim/circuit_expression.h"
 #include "sim/faults.h"
 
 namespace quelnor::sim {
@@ -61,7 +61,7 @@ struct VirtualBoard::Impl {
   };
 
   Impl(util::Clock& c, VirtualBoardOptions o)
-      : clock(c), options(o), dut(CircuitExpression::parse(default_dut)) {
+      : clock(c), options(o), dut(circuit::CircuitExpression::parse(default_dut)) {
     const int count = std::clamp(options.boards_attached, 0, 127);
     for (int i = 0; i < count; ++i) {
       Board board;
@@ -102,7 +102,7 @@ struct VirtualBoard::Impl {
   util::Clock& clock;
   VirtualBoardOptions options;
   FaultSet faults;
-  CircuitExpression dut;
+  circuit::CircuitExpression dut;
   std::vector<Board> boards;
 };
 
@@ -175,7 +175,7 @@ std::int16_t VirtualBoard::Vendor_Request(std::int32_t board_handle, std::uint8_
 }
 
 void VirtualBoard::set_dut(const std::string& expression) {
-  impl_->dut = CircuitExpression::parse(expression);
+  impl_->dut = circuit::CircuitExpression::parse(expression);
 }
 
 const std::string& VirtualBoard::dut() const {

@@ -149,7 +149,9 @@ TEST_F(BoardFaults, UnknownNamesAndBadArgumentsAreRefusedAndChangeNothing) {
       {"complete-early", {"-1"}}, {"zero-data", {"-1"}},
       {"zero-data", {"1", "2"}},  {"drop-request", {"0"}},
       {"drop-request", {"some"}}, {"off", {}},
-      {"off", {"nothing"}},
+      {"off", {"nothing"}},       {"drift", {}},
+      {"drift", {"fast"}},        {"drift", {"101"}},
+      {"drift", {"5%"}},          {"drift", {"nan"}},
   };
   for (const Case& c : cases) {
     EXPECT_THROW(board.fault(c.name, c.args), std::invalid_argument) << c.name;
@@ -157,11 +159,37 @@ TEST_F(BoardFaults, UnknownNamesAndBadArgumentsAreRefusedAndChangeNothing) {
   EXPECT_TRUE(board.active_faults().empty());
 }
 
+// The impedance changes in proportion to the time since the sweep started: a repeat one
+// second later on a 10 %/s drift measures 11 kOhm where 10 kOhm was.
+TEST_F(BoardFaults, DriftChangesTheImpedanceWithTheTimeSinceTheSweepStarted) {
+  board.set_dut("R100k");
+  board.fault("drift", {"10"});
+  EXPECT_EQ(board.active_faults(), std::vector<std::string>{"drift 10"});
+  start_sweep(code_30khz, 0, 1);
+  const double at_start = wait_and_read_point().magnitude();
+  clock.advance(1.0);
+  write(0x80, 0x41);  // repeat
+  const double one_second_later = wait_and_read_point().magnitude();
+  // The data follow the admittance of the loop: the impedance plus 200 Ohm of range 1.
+  const double expected = (100e3 + 200) / (110e3 + 200);
+  EXPECT_NEAR(one_second_later / at_start, expected, 0.003);
+
+  // A new sweep starts from the circuit's own value again; off stops the drift.
+  board.fault("drift", {"-20"});
+  start_sweep(code_30khz, 0, 1);
+  EXPECT_NEAR(wait_and_read_point().magnitude() / at_start, 1.0, 0.003);
+  board.fault("off", {"drift"});
+  EXPECT_TRUE(board.active_faults().empty());
+  clock.advance(1.0);
+  write(0x80, 0x41);
+  EXPECT_NEAR(wait_and_read_point().magnitude() / at_start, 1.0, 0.003);
+}
+
 TEST(FaultHelp, DocumentsEveryFaultNameOnItsOwnLine) {
   const std::string help = VirtualBoard::fault_help();
   for (const char* name :
        {"no-board", "firmware-refused", "readback REG", "data-never-valid", "complete-early K",
-        "zero-data K", "drop-request N", "drop-request all", "off NAME"}) {
+        "zero-data K", "drop-request N", "drop-request all", "drift PCT", "off NAME"}) {
     EXPECT_TRUE(help.find(std::string("\n") + name) != std::string::npos ||
                 help.rfind(name, 0) == 0)
         << name;

@@ -1,0 +1,29 @@
+// Reading impedance spectra from text files: the analyzer's measurement CSV, the classic
+// window's CSV export, and the plain three-column CSV (frequency, real, imaginary) in which
+// impedance data are usually shared.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "analysis/spectrum.h"
+
+namespace quelnor::analysis {
+
+// The format is told by the first line that is not a '#' comment or blank:
+//   "frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags", optionally
+//     with "pass,time_s,temperature_c," in front: the measurement CSV; its "# key: value"
+//     comment lines become the spectrum's metadata, its flags are names joined by '|';
+//   "Frequency,Impedance,Phase,Real,Imaginary,Magnitude,": the classic export, whose
+//     impedance (ohm) and phase (degrees) columns give Z;
+//   anything else: three numbers a line, separated by commas, semicolons, tabs or blanks,
+//     after at most one header line of words.
+// Raises std::invalid_argument "line N: ..." for a damaged line, or when no data row is
+// found.
+Spectrum read_impedance_text(std::string_view text);
+
+// The same from a file; also raises std::invalid_argument when it cannot be read.
+Spectrum read_impedance_file(const std::filesystem::path& path);
+
+}  // namespace quelnor::analysis
