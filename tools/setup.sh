@@ -11,7 +11,8 @@ esac
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-charts-dev libusb-1.0-0-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libcli11-dev
+          xvfb xauth)
 
 missing=()
 for p in "${packages[@]}"; do
