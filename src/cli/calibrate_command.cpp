@@ -37,7 +37,7 @@ int run_calibrate(const CalibrateOptions& o, std::ostream&, std::ostream& err) {
       for (const int range : ranges) combinations.push_back({range, pga});
     }
     const instrument::SweepPlan plan = build_plan(o.plan, ranges.front(), gains.front(), false);
-    const double rfb_ohm = si_value(o.rfb, "--rfb");
+    const double rfb_ohm = si_number(o.rfb, "--rfb");
     if (!(rfb_ohm > 0.0)) throw std::invalid_argument("--rfb must be above 0 ohms");
     try {
       instrument::check_circuit(o.reference);

@@ -33,8 +33,8 @@ instrument::SweepPlan build_plan(const PlanOptions& o, int range, int pga, bool 
     }
   } else {
     instrument::SweepSegment s;
-    s.start_hz = si_value(o.start, "--start");
-    s.stop_hz = si_value(o.stop, "--stop");
+    s.start_hz = si_number(o.start, "--start");
+    s.stop_hz = si_number(o.stop, "--stop");
     s.points = o.points;
     s.spacing = o.spacing == "lin" ? instrument::Spacing::linear : instrument::Spacing::logarithmic;
     s.average = o.average;

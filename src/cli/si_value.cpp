@@ -20,7 +20,7 @@ bool ends_with_unit(std::string_view text, std::string_view unit) {
 
 }  // namespace
 
-std::optional<double> parse_si_value(std::string_view text) {
+std::optional<double> parse_si_number(std::string_view text) {
   for (const std::string_view unit : {"hz", "ohm"}) {
     if (ends_with_unit(text, unit)) {
       text.remove_suffix(unit.size());
@@ -49,8 +49,8 @@ std::optional<double> parse_si_value(std::string_view text) {
   return value;
 }
 
-double si_value(const std::string& text, const std::string& option) {
-  const std::optional<double> value = parse_si_value(text);
+double si_number(const std::string& text, const std::string& option) {
+  const std::optional<double> value = parse_si_number(text);
   if (!value) {
     throw std::invalid_argument(option + ": '" + text +
                                 "' is not a number (SI prefixes p n u m k M G allowed, e.g. 2.5k)");
