@@ -2,6 +2,8 @@
 #include "cli/opened_board.h"
 
 #include <chrono>
+#include <cstdint>
+#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -14,6 +16,8 @@
 #include "util/clock.h"
 #include "util/operator_dialogs.h"
 #ifdef QUELNOR_HAVE_LIBUSB
+#include "link/libusb/bus_snapshot.h"
+#include "link/libusb/libusb_calls.h"
 #include "link/libusb/libusb_driver.h"
 #endif
 
@@ -31,6 +35,22 @@ class NoDialogs final : public util::OperatorDialogs {
   }
   std::string save_file(const util::SaveDialogRequest&) override { return {}; }
 };
+
+#ifdef QUELNOR_HAVE_LIBUSB
+// "usb BUS-PORT.PORT..." of the first board in bus order, the one the board link connects
+// to; the port path stays when the board enumerates again after its firmware load.
+std::string usb_identity() {
+  const link::libusb::UsbCalls calls = link::libusb::real_usb_calls();
+  const link::libusb::BusSnapshot snapshot(calls);
+  const std::vector<link::libusb::BoardSighting> boards = snapshot.boards(
+      static_cast<std::uint16_t>(link::board_vendor_id), static_cast<std::uint16_t>(link::board_product_id));
+  if (boards.empty()) return "usb";
+  std::string path = "usb " + std::to_string(boards.front().location.bus) + "-";
+  const std::vector<std::uint8_t>& ports = boards.front().location.ports;
+  for (std::size_t k = 0; k < ports.size(); ++k) path += (k > 0 ? "." : "") + std::to_string(ports[k]);
+  return path;
+}
+#endif
 
 // The analyzer's virtual board: relative noise plus a floor of 3 LSB per ADC sample.
 constexpr double virtual_adc_noise_lsb = 3.0;
@@ -102,6 +122,9 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
     throw std::runtime_error(reason);
   }
   i.transport = std::make_unique<link::RegisterTransport>(*i.usb, i.dialogs);
+#ifdef QUELNOR_HAVE_LIBUSB
+  if (i.real_board) identity = usb_identity();
+#endif
   util::VirtualClock* virtual_clock = i.virtual_clock;
   auto sleep = [virtual_clock](double seconds) {
     if (virtual_clock != nullptr) {

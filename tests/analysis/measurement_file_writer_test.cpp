@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/csv_fields.h"
 #include "util/version.h"
 
 namespace quelnor::analysis {
@@ -21,15 +22,6 @@ std::vector<std::string> lines_of(const std::string& text) {
   std::istringstream in(text);
   for (std::string line; std::getline(in, line);) lines.push_back(line);
   return lines;
-}
-
-std::vector<std::string> fields_of(const std::string& line) {
-  std::vector<std::string> fields;
-  std::string field;
-  std::istringstream in(line);
-  while (std::getline(in, field, ',')) fields.push_back(field);
-  if (!line.empty() && line.back() == ',') fields.push_back("");
-  return fields;
 }
 
 Spectrum sample() {
@@ -55,18 +47,18 @@ TEST(MeasurementFile, MetadataHeaderAndRowsOfASingleRun) {
   EXPECT_EQ(lines[3], "# warning: no calibration");
   EXPECT_EQ(lines[4], "# partial: yes");
   EXPECT_EQ(lines[5], "frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags");
-  EXPECT_EQ(fields_of(lines[6])[7], "clipped|extrapolated");
-  EXPECT_EQ(fields_of(lines[7])[7], "");
-  EXPECT_EQ(fields_of(lines[8])[7], "low-signal|uncalibrated");
-  EXPECT_EQ(fields_of(lines[8])[5], "2");
-  EXPECT_EQ(fields_of(lines[8])[6], "1");
+  EXPECT_EQ(test::csv_fields(lines[6])[7], "clipped|extrapolated");
+  EXPECT_EQ(test::csv_fields(lines[7])[7], "");
+  EXPECT_EQ(test::csv_fields(lines[8])[7], "low-signal|uncalibrated");
+  EXPECT_EQ(test::csv_fields(lines[8])[5], "2");
+  EXPECT_EQ(test::csv_fields(lines[8])[6], "1");
 }
 
 TEST(MeasurementFile, NumbersReadBackToTheSameDoubleAndPhaseLiesInTheHalfOpenRange) {
   const Spectrum s = sample();
   const std::vector<std::string> lines = lines_of(measurement_file_text(s));
   for (std::size_t i = 0; i < s.points.size(); ++i) {
-    const std::vector<std::string> f = fields_of(lines[lines.size() - s.points.size() + i]);
+    const std::vector<std::string> f = test::csv_fields(lines[lines.size() - s.points.size() + i]);
     ASSERT_EQ(f.size(), 8u);
     const SpectrumPoint& p = s.points[i];
     EXPECT_EQ(std::strtod(f[0].c_str(), nullptr), p.frequency_hz);
@@ -95,7 +87,7 @@ TEST(MeasurementFile, RepeatedRunsPutPassTimeAndTemperatureFirst) {
   }
   const std::vector<std::string> lines = lines_of(measurement_file_text(s));
   EXPECT_EQ(lines[4], "pass,time_s,temperature_c,frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags");
-  const std::vector<std::string> f = fields_of(lines[5]);
+  const std::vector<std::string> f = test::csv_fields(lines[5]);
   ASSERT_EQ(f.size(), 11u);
   EXPECT_EQ(f[0], "2");
   EXPECT_EQ(f[1], "12.5");

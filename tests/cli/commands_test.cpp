@@ -16,6 +16,7 @@
 
 #include "analysis/measurement_file_writer.h"
 #include "cli/calibrate_command.h"
+#include "support/csv_fields.h"
 #include "cli/measure_command.h"
 #include "instrument/calibration_file.h"
 #include "instrument/reference_impedance.h"
@@ -31,15 +32,6 @@ struct Csv {
   std::vector<std::vector<std::string>> rows;
 };
 
-std::vector<std::string> split(const std::string& line) {
-  std::vector<std::string> fields;
-  std::string field;
-  std::istringstream in(line);
-  while (std::getline(in, field, ',')) fields.push_back(field);
-  if (!line.empty() && line.back() == ',') fields.push_back("");
-  return fields;
-}
-
 Csv parse_csv(const std::string& text) {
   Csv csv;
   std::istringstream in(text);
@@ -47,9 +39,9 @@ Csv parse_csv(const std::string& text) {
     if (line.rfind("# ", 0) == 0) {
       csv.metadata.push_back(line.substr(2));
     } else if (csv.header.empty()) {
-      csv.header = split(line);
+      csv.header = test::csv_fields(line);
     } else {
-      csv.rows.push_back(split(line));
+      csv.rows.push_back(test::csv_fields(line));
     }
   }
   return csv;
@@ -105,7 +97,7 @@ TEST_F(Commands, CalibrateWithFourReferencesThenMeasureANetworkAccurately) {
   std::ostringstream csv_text, messages;
   ASSERT_EQ(run_measure(m, csv_text, messages), 0) << messages.str();
   const Csv csv = parse_csv(csv_text.str());
-  EXPECT_EQ(csv.header, split("frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags"));
+  EXPECT_EQ(csv.header, test::csv_fields("frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags"));
   EXPECT_NE(std::find(csv.metadata.begin(), csv.metadata.end(), "calibration: " + cal), csv.metadata.end());
   EXPECT_NE(std::find(csv.metadata.begin(), csv.metadata.end(), "board: virtual"), csv.metadata.end());
   ASSERT_EQ(csv.rows.size(), 20u);
