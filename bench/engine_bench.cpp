@@ -100,9 +100,9 @@ void run_plan(benchmark::State& state, instrument::Spacing spacing, int range) {
     benchmark::DoNotOptimize(m.spectrum.points.data());
     requests = b.counter.requests - before;
   }
-  state.counters["s_per_point"] = benchmark::Counter(
-      static_cast<double>(state.iterations() * points),
-      benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+  state.counters["s_per_point"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * points),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
   state.counters["requests_per_point"] = static_cast<double>(requests) / points;
   state.SetItemsProcessed(state.iterations() * points);
 }
@@ -138,9 +138,10 @@ void BM_log_real_time_over_floor(benchmark::State& state) {
   const instrument::SweepSegment& s = p.segments.front();
   double chip_excess_s = 0.0;
   for (const instrument::PlannedPoint& point : instrument::planned_points(p)) {
-    chip_excess_s += std::max(0.0, instrument::measurement_time_s(point.frequency_hz, s.settling_cycles,
-                                                                  s.settling_multiplier, s.mclk_hz) -
-                                       latency_s);
+    chip_excess_s +=
+        std::max(0.0, instrument::measurement_time_s(point.frequency_hz, s.settling_cycles,
+                                                     s.settling_multiplier, s.mclk_hz) -
+                          latency_s);
   }
   chip_excess_s += std::max(0.0, 0.8e-3 - latency_s);  // the die temperature
   double ratio = 0.0, requests_per_point = 0.0, extra_polls = 0.0;
@@ -149,7 +150,8 @@ void BM_log_real_time_over_floor(benchmark::State& state) {
     const std::int64_t polls_before = b.counter.status_reads;
     const auto start = std::chrono::steady_clock::now();
     const instrument::Measurement m = instrument::measure(b.access, p, nullptr);
-    const double wall_s = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double wall_s =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     const auto requests = static_cast<double>(b.counter.requests - requests_before);
     const auto polls = static_cast<double>(b.counter.status_reads - polls_before);
     const double measurements = static_cast<double>(m.spectrum.points.size()) + 1.0;

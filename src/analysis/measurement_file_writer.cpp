@@ -56,7 +56,8 @@ void write_measurement_file(std::ostream& out, const Spectrum& spectrum) {
   for (const auto& [key, value] : spectrum.metadata) {
     out << "# " << one_line(key) << ": " << one_line(value) << '\n';
   }
-  for (const std::string& warning : spectrum.warnings) out << "# warning: " << one_line(warning) << '\n';
+  for (const std::string& warning : spectrum.warnings)
+    out << "# warning: " << one_line(warning) << '\n';
   if (spectrum.partial) out << "# partial: yes\n";
   bool repeated = false;
   for (const SpectrumPoint& p : spectrum.points) repeated = repeated || p.pass > 0;

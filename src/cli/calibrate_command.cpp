@@ -21,8 +21,10 @@ std::vector<int> choices(const std::string& text, const std::string& option,
     if (text == std::to_string(value)) return {value};
   }
   std::string list;
-  for (const int value : allowed) list += std::to_string(value) + (value == allowed.back() ? "" : ", ");
-  throw std::invalid_argument(option + " takes " + list + " or " + all_word + ", not \"" + text + "\"");
+  for (const int value : allowed)
+    list += std::to_string(value) + (value == allowed.back() ? "" : ", ");
+  throw std::invalid_argument(option + " takes " + list + " or " + all_word + ", not \"" + text +
+                              "\"");
 }
 
 }  // namespace
@@ -50,7 +52,8 @@ int run_calibrate(const CalibrateOptions& o, std::ostream&, std::ostream& err) {
     if (o.append && std::filesystem::exists(o.out, ec)) {
       set = instrument::load_calibration(o.out);
       if (set.feedback_resistance_ohm != rfb_ohm) {
-        throw std::invalid_argument(o.out + " was taken with a " + std::to_string(set.feedback_resistance_ohm) +
+        throw std::invalid_argument(o.out + " was taken with a " +
+                                    std::to_string(set.feedback_resistance_ohm) +
                                     " ohm feedback resistor; --rfb says otherwise");
       }
     }
@@ -73,7 +76,8 @@ int run_calibrate(const CalibrateOptions& o, std::ostream&, std::ostream& err) {
       return 1;
     }
     for (const std::string& kept : outcome.kept) err << "quelnor-eval: calibrated " << kept << '\n';
-    for (const std::string& skipped : outcome.skipped) err << "quelnor-eval: skipped " << skipped << '\n';
+    for (const std::string& skipped : outcome.skipped)
+      err << "quelnor-eval: skipped " << skipped << '\n';
     if (outcome.kept.empty()) {
       err << name << "no range/PGA combination had a usable signal with " << o.reference
           << "; nothing written\n";
@@ -94,19 +98,22 @@ void add_calibrate_command(CLI::App& app, int& exit_code) {
       "calibrate", "measure a known reference and write or extend a calibration file");
   command->add_option("--board", options->board, "sim (virtual board, default) or usb")
       ->check(CLI::IsMember({"sim", "usb"}));
-  command->add_option("--reference", options->reference,
-                      "the reference as a circuit expression, e.g. R100k or R100k||C22p")
+  command
+      ->add_option("--reference", options->reference,
+                   "the reference as a circuit expression, e.g. R100k or R100k||C22p")
       ->required();
   command->add_option("--range", options->range, "excitation range 1 to 4, or all (default)");
   command->add_option("--pga", options->pga, "PGA gain 1 or 5, or all (default)");
   command->add_option("--rfb", options->rfb, "the board's feedback resistor (default 100k)");
   command->add_option("--out", options->out, "the calibration file to write")->required();
-  command->add_flag("--append", options->append, "add to the calibration file instead of replacing it");
+  command->add_flag("--append", options->append,
+                    "add to the calibration file instead of replacing it");
   command->add_option("--trace", options->trace, "write every register access to FILE");
   command->add_option("--dut", options->dut,
                       "virtual board: the impedance connected (default: the reference)");
   add_plan_options(*command, options->plan);
-  command->callback([options, &exit_code] { exit_code = run_calibrate(*options, std::cout, std::cerr); });
+  command->callback(
+      [options, &exit_code] { exit_code = run_calibrate(*options, std::cout, std::cerr); });
 }
 
 }  // namespace quelnor::cli

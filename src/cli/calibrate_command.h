@@ -2,11 +2,10 @@
 // combinations and writes (or adds to) a calibration file.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <optional>
 #include <ostream>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "cli/plan_options.h"
 

@@ -21,7 +21,8 @@ int choice(const std::string& text, const std::string& option, const std::vector
     if (text == std::to_string(value)) return value;
   }
   std::string list;
-  for (const int value : allowed) list += std::to_string(value) + (value == allowed.back() ? "" : ", ");
+  for (const int value : allowed)
+    list += std::to_string(value) + (value == allowed.back() ? "" : ", ");
   throw std::invalid_argument(option + " takes " + list + " or auto, not \"" + text + "\"");
 }
 
@@ -56,7 +57,8 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
 
     InterruptWatch interrupt;
     std::size_t total = 0;
-    for (const instrument::SweepSegment& s : plan.segments) total += static_cast<std::size_t>(s.points);
+    for (const instrument::SweepSegment& s : plan.segments)
+      total += static_cast<std::size_t>(s.points);
     ProgressBar progress(err, &err == &std::cerr && stderr_is_terminal(),
                          o.repeat == 0 ? 0 : total * static_cast<std::size_t>(o.repeat));
     instrument::RunControl control;
@@ -66,18 +68,23 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
     instrument::Measurement m =
         instrument::measure(board.access(), plan, calibration ? &*calibration : nullptr, control);
     m.spectrum.metadata.emplace_back("calibration", o.calibration.empty() ? "none" : o.calibration);
-    if (calibration) m.spectrum.metadata.emplace_back("calibration_taken_at", calibration->taken_at);
-    for (const std::string& warning : m.spectrum.warnings) err << "quelnor-eval: warning: " << warning << '\n';
+    if (calibration)
+      m.spectrum.metadata.emplace_back("calibration_taken_at", calibration->taken_at);
+    for (const std::string& warning : m.spectrum.warnings)
+      err << "quelnor-eval: warning: " << warning << '\n';
 
     std::ostream& sink = o.out.empty() ? out : file;
     analysis::write_measurement_file(sink, m.spectrum);
     sink.flush();
-    if (!sink) throw std::runtime_error("writing " + (o.out.empty() ? std::string("the output") : o.out) + " failed");
+    if (!sink)
+      throw std::runtime_error("writing " + (o.out.empty() ? std::string("the output") : o.out) +
+                               " failed");
     if (!m.failure.empty()) {
       err << name << m.failure << '\n';
       return 1;
     }
-    if (m.spectrum.partial) err << "quelnor-eval: stopped; " << m.spectrum.points.size() << " rows kept\n";
+    if (m.spectrum.partial)
+      err << "quelnor-eval: stopped; " << m.spectrum.points.size() << " rows kept\n";
     return 0;
   } catch (const std::exception& e) {
     err << name << e.what() << '\n';
@@ -87,7 +94,8 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
 
 void add_measure_command(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<MeasureOptions>();
-  CLI::App* command = app.add_subcommand("measure", "run a sweep plan and write a measurement file (CSV)");
+  CLI::App* command =
+      app.add_subcommand("measure", "run a sweep plan and write a measurement file (CSV)");
   command->add_option("--board", options->board, "sim (virtual board, default) or usb")
       ->check(CLI::IsMember({"sim", "usb"}));
   command->add_option("--calibration", options->calibration, "the calibration file to apply");
@@ -96,9 +104,11 @@ void add_measure_command(CLI::App& app, int& exit_code) {
   command->add_option("--repeat", options->repeat, "run the plan N times; 0 = until Ctrl-C");
   command->add_option("--out", options->out, "the CSV file to write (default: standard output)");
   command->add_option("--trace", options->trace, "write every register access to FILE");
-  command->add_option("--dut", options->dut, "virtual board: the impedance under test, e.g. R10k||C1n");
+  command->add_option("--dut", options->dut,
+                      "virtual board: the impedance under test, e.g. R10k||C1n");
   add_plan_options(*command, options->plan);
-  command->callback([options, &exit_code] { exit_code = run_measure(*options, std::cout, std::cerr); });
+  command->callback(
+      [options, &exit_code] { exit_code = run_measure(*options, std::cout, std::cerr); });
 }
 
 }  // namespace quelnor::cli

@@ -1,11 +1,10 @@
 // quelnor-eval measure: runs a plan, optionally calibrated, and writes the measurement file.
 #pragma once
 
+#include <CLI/CLI.hpp>
 #include <optional>
 #include <ostream>
 #include <string>
-
-#include <CLI/CLI.hpp>
 
 #include "cli/plan_options.h"
 
@@ -13,7 +12,7 @@ namespace quelnor::cli {
 
 struct MeasureOptions {
   std::string board = "sim";
-  std::string calibration;   // empty: uncalibrated
+  std::string calibration;     // empty: uncalibrated
   std::string range = "auto";  // 1..4 or auto
   std::string pga = "auto";    // 1, 5 or auto
   int repeat = 1;              // passes; 0 = until interrupted
@@ -21,7 +20,7 @@ struct MeasureOptions {
   std::string trace;
   std::optional<std::string> dut;
   PlanOptions plan;
-  std::string executable_dir;  // firmware image; empty: the program's folder
+  std::string executable_dir;                 // firmware image; empty: the program's folder
   const std::atomic<bool>* cancel = nullptr;  // tests; otherwise Ctrl-C stops the run
 };
 

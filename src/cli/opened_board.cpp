@@ -3,11 +3,11 @@
 
 #include <chrono>
 #include <cstdint>
-#include <vector>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 #include "link/register_transport.h"
 #include "link/tracing_driver.h"
@@ -42,12 +42,14 @@ class NoDialogs final : public util::OperatorDialogs {
 std::string usb_identity() {
   const link::libusb::UsbCalls calls = link::libusb::real_usb_calls();
   const link::libusb::BusSnapshot snapshot(calls);
-  const std::vector<link::libusb::BoardSighting> boards = snapshot.boards(
-      static_cast<std::uint16_t>(link::board_vendor_id), static_cast<std::uint16_t>(link::board_product_id));
+  const std::vector<link::libusb::BoardSighting> boards =
+      snapshot.boards(static_cast<std::uint16_t>(link::board_vendor_id),
+                      static_cast<std::uint16_t>(link::board_product_id));
   if (boards.empty()) return "usb";
   std::string path = "usb " + std::to_string(boards.front().location.bus) + "-";
   const std::vector<std::uint8_t>& ports = boards.front().location.ports;
-  for (std::size_t k = 0; k < ports.size(); ++k) path += (k > 0 ? "." : "") + std::to_string(ports[k]);
+  for (std::size_t k = 0; k < ports.size(); ++k)
+    path += (k > 0 ? "." : "") + std::to_string(ports[k]);
   return path;
 }
 #endif
@@ -85,7 +87,8 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
       i.virtual_board->set_feedback_resistance(request.feedback_resistance_ohm);
       if (request.dut) i.virtual_board->set_dut(*request.dut);
     } catch (const std::invalid_argument& e) {
-      throw std::runtime_error(std::string(request.dut ? "--dut " + *request.dut + ": " : "") + e.what());
+      throw std::runtime_error(std::string(request.dut ? "--dut " + *request.dut + ": " : "") +
+                               e.what());
     }
     driver = i.virtual_board.get();
     identity = "virtual";
@@ -105,7 +108,8 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
   if (!request.trace_path.empty()) {
     i.trace_file.open(request.trace_path, std::ios::out | std::ios::trunc);
     if (!i.trace_file) {
-      throw std::runtime_error("cannot write the register trace file \"" + request.trace_path + "\"");
+      throw std::runtime_error("cannot write the register trace file \"" + request.trace_path +
+                               "\"");
     }
     i.tracing = std::make_unique<link::TracingDriver>(
         *driver, [&file = i.trace_file](const std::string& line) { file << line << '\n'; });
@@ -133,8 +137,8 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
       std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
     }
   };
-  i.access = std::make_unique<instrument::BoardAccess>(
-      instrument::BoardAccess{*i.transport, *i.clock, sleep, identity, request.feedback_resistance_ohm});
+  i.access = std::make_unique<instrument::BoardAccess>(instrument::BoardAccess{
+      *i.transport, *i.clock, sleep, identity, request.feedback_resistance_ohm});
 }
 
 OpenedBoard::~OpenedBoard() = default;

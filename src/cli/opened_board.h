@@ -16,11 +16,11 @@ class VirtualBoard;
 namespace quelnor::cli {
 
 struct BoardRequest {
-  std::string kind = "sim";          // "sim" or "usb"
-  std::string trace_path;            // empty: no register trace
-  std::string executable_dir;        // holds the firmware image
+  std::string kind = "sim";    // "sim" or "usb"
+  std::string trace_path;      // empty: no register trace
+  std::string executable_dir;  // holds the firmware image
   double feedback_resistance_ohm = 100e3;
-  std::optional<std::string> dut;    // the virtual board's impedance under test
+  std::optional<std::string> dut;  // the virtual board's impedance under test
 };
 
 class OpenedBoard {

@@ -20,7 +20,8 @@ void add_plan_options(CLI::App& command, PlanOptions& o) {
       ->excludes(spacing);
 }
 
-instrument::SweepPlan build_plan(const PlanOptions& o, int range, int pga, bool keep_segment_choice) {
+instrument::SweepPlan build_plan(const PlanOptions& o, int range, int pga,
+                                 bool keep_segment_choice) {
   instrument::SweepPlan plan;
   if (!o.segments.empty()) {
     plan = instrument::load_plan(o.segments);

@@ -2,9 +2,8 @@
 // --average, or --segments FILE.json, with SI prefixes for the frequencies.
 #pragma once
 
-#include <string>
-
 #include <CLI/CLI.hpp>
+#include <string>
 
 #include "instrument/sweep_plan.h"
 

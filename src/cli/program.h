@@ -14,9 +14,9 @@ namespace quelnor::cli {
 enum class Window { none, classic };
 
 struct ProgramRequest {
-  Window window = Window::none;      // classic: open the classic window with `options`
-  app::ApplicationOptions options;   // executable_dir left for main to fill
-  int exit_code = 0;                 // with Window::none: what the program returns
+  Window window = Window::none;     // classic: open the classic window with `options`
+  app::ApplicationOptions options;  // executable_dir left for main to fill
+  int exit_code = 0;                // with Window::none: what the program returns
 };
 
 // args: the arguments after the program name. default_board: the board without --board.

@@ -1,8 +1,9 @@
 // Drawing the progress bar in place with a carriage return.
 #include "cli/progress_bar.h"
 
-#include <string>
 #include <unistd.h>
+
+#include <string>
 
 namespace quelnor::cli {
 

@@ -30,14 +30,29 @@ std::optional<double> parse_si_number(std::string_view text) {
   if (text.empty()) return std::nullopt;
   double scale = 1.0;
   switch (text.back()) {
-    case 'p': scale = 1e-12; break;
-    case 'n': scale = 1e-9; break;
-    case 'u': scale = 1e-6; break;
-    case 'm': scale = 1e-3; break;
-    case 'k': scale = 1e3; break;
-    case 'M': scale = 1e6; break;
-    case 'G': scale = 1e9; break;
-    default: break;
+    case 'p':
+      scale = 1e-12;
+      break;
+    case 'n':
+      scale = 1e-9;
+      break;
+    case 'u':
+      scale = 1e-6;
+      break;
+    case 'm':
+      scale = 1e-3;
+      break;
+    case 'k':
+      scale = 1e3;
+      break;
+    case 'M':
+      scale = 1e6;
+      break;
+    case 'G':
+      scale = 1e9;
+      break;
+    default:
+      break;
   }
   if (scale != 1.0) text.remove_suffix(1);
   if (text.empty() || text.front() == '+') return std::nullopt;

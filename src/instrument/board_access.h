@@ -16,7 +16,7 @@ struct BoardAccess {
   // Waits at least that many seconds of `clock` time (a virtual clock is advanced; a real
   // one is slept on). The engine waits for the chip's measurement instead of polling it.
   std::function<void(double seconds)> sleep;
-  std::string identity = "virtual";  // "virtual" or the board's USB port path
+  std::string identity = "virtual";        // "virtual" or the board's USB port path
   double feedback_resistance_ohm = 100e3;  // the resistor fitted on the board
 };
 

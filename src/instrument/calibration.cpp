@@ -133,18 +133,20 @@ Correction correction_at(const CalibrationEntry& entry, double frequency_hz) {
     c.extrapolated = frequency_hz != p.back().frequency_hz;
     return c;
   }
-  const auto above = std::lower_bound(
-      p.begin(), p.end(), frequency_hz,
-      [](const CalibrationPoint& q, double hz) { return q.frequency_hz < hz; });
+  const auto above =
+      std::lower_bound(p.begin(), p.end(), frequency_hz,
+                       [](const CalibrationPoint& q, double hz) { return q.frequency_hz < hz; });
   if (above->frequency_hz == frequency_hz) return correction_of(*above);
   const CalibrationPoint& lo = *(above - 1);
   const CalibrationPoint& hi = *above;
   // Linear in log frequency: the chain's roll-off and phase change smoothly per decade.
-  const double t = std::log(frequency_hz / lo.frequency_hz) / std::log(hi.frequency_hz / lo.frequency_hz);
+  const double t =
+      std::log(frequency_hz / lo.frequency_hz) / std::log(hi.frequency_hz / lo.frequency_hz);
   CalibrationPoint mid;
   mid.frequency_hz = frequency_hz;
   mid.gain_factor = lo.gain_factor + t * (hi.gain_factor - lo.gain_factor);
-  mid.system_phase_deg = lo.system_phase_deg + t * wrapped_deg(hi.system_phase_deg - lo.system_phase_deg);
+  mid.system_phase_deg =
+      lo.system_phase_deg + t * wrapped_deg(hi.system_phase_deg - lo.system_phase_deg);
   mid.series_real_ohm = lo.series_real_ohm + t * (hi.series_real_ohm - lo.series_real_ohm);
   mid.series_imag_ohm = lo.series_imag_ohm + t * (hi.series_imag_ohm - lo.series_imag_ohm);
   return correction_of(mid);

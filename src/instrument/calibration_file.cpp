@@ -143,12 +143,14 @@ CalibrationEntry read_entry(const Reader& r, const json& j, const std::string& p
     e.references.push_back(s);
   }
   const json& points = r.array(j, path, "points");
-  if (points.size() != e.frequency_hz.size()) r.fail(path + ".points", "has not one point per frequency");
+  if (points.size() != e.frequency_hz.size())
+    r.fail(path + ".points", "has not one point per frequency");
   for (std::size_t k = 0; k < points.size(); ++k) {
     const std::string pp = path + ".points[" + std::to_string(k) + "]";
     CalibrationPoint p;
     p.frequency_hz = r.number(points[k], pp, "frequency_hz");
-    if (p.frequency_hz != e.frequency_hz[k]) r.fail(pp + ".frequency_hz", "differs from the entry's frequency");
+    if (p.frequency_hz != e.frequency_hz[k])
+      r.fail(pp + ".frequency_hz", "differs from the entry's frequency");
     p.gain_factor = r.number(points[k], pp, "gain_factor");
     if (!(p.gain_factor > 0.0)) r.fail(pp + ".gain_factor", "must be above 0");
     p.system_phase_deg = r.number(points[k], pp, "system_phase_deg");
@@ -212,8 +214,8 @@ CalibrationSet calibration_from_json(const std::string& text, const std::string&
   for (std::size_t i = 0; i < entries.size(); ++i) {
     CalibrationEntry e = read_entry(r, entries[i], "entries[" + std::to_string(i) + "]");
     if (set.find(e.range, e.pga) != nullptr) {
-      r.fail("entries[" + std::to_string(i) + "]", "repeats range " + std::to_string(e.range) +
-                                                       " pga " + std::to_string(e.pga));
+      r.fail("entries[" + std::to_string(i) + "]",
+             "repeats range " + std::to_string(e.range) + " pga " + std::to_string(e.pga));
     }
     set.entries.push_back(std::move(e));
   }

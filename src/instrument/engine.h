@@ -63,7 +63,8 @@ struct CalibrationOutcome {
 // resistor). Combinations whose signal leaves the usable window are skipped with the
 // reason. Raises PlanError / std::invalid_argument before any request when the plan,
 // the reference or a mismatch with the set's frequencies, clock or resistor forbid it.
-CalibrationOutcome calibrate(BoardAccess& board, const SweepPlan& plan, const std::string& reference,
+CalibrationOutcome calibrate(BoardAccess& board, const SweepPlan& plan,
+                             const std::string& reference,
                              const std::vector<Combination>& combinations, CalibrationSet& set,
                              const RunControl& control = {});
 

@@ -12,26 +12,31 @@ namespace {
 
 using nlohmann::json;
 
-[[noreturn]] void refuse(const std::string& source, const std::string& where, const std::string& why) {
+[[noreturn]] void refuse(const std::string& source, const std::string& where,
+                         const std::string& why) {
   throw PlanError(source + ": " + where + ": " + why);
 }
 
-double number_field(const json& j, const char* key, const std::string& source, const std::string& where) {
+double number_field(const json& j, const char* key, const std::string& source,
+                    const std::string& where) {
   const json& v = j.at(key);
   if (!v.is_number()) refuse(source, where + "." + key, "is not a number");
   return v.get<double>();
 }
 
-int whole_field(const json& j, const char* key, const std::string& source, const std::string& where) {
+int whole_field(const json& j, const char* key, const std::string& source,
+                const std::string& where) {
   const json& v = j.at(key);
   if (!v.is_number_integer()) refuse(source, where + "." + key, "is not a whole number");
   const auto value = v.get<std::int64_t>();
-  if (value < -1000000000 || value > 1000000000) refuse(source, where + "." + key, "is out of range");
+  if (value < -1000000000 || value > 1000000000)
+    refuse(source, where + "." + key, "is out of range");
   return static_cast<int>(value);
 }
 
 // "auto" or a whole number.
-int choice_field(const json& j, const char* key, const std::string& source, const std::string& where) {
+int choice_field(const json& j, const char* key, const std::string& source,
+                 const std::string& where) {
   if (j.at(key).is_string()) {
     if (j.at(key) != "auto") refuse(source, where + "." + key, "must be a number or \"auto\"");
     return auto_select;
@@ -41,9 +46,10 @@ int choice_field(const json& j, const char* key, const std::string& source, cons
 
 SweepSegment read_segment(const json& j, const std::string& source, const std::string& where) {
   if (!j.is_object()) refuse(source, where, "is not an object");
-  static const char* const known[] = {"start_hz", "stop_hz", "points", "spacing", "range", "pga",
-                                      "settling_cycles", "settling_multiplier", "clock", "mclk_hz",
-                                      "average"};
+  static const char* const known[] = {
+      "start_hz", "stop_hz", "points",          "spacing",
+      "range",    "pga",     "settling_cycles", "settling_multiplier",
+      "clock",    "mclk_hz", "average"};
   for (const auto& item : j.items()) {
     if (std::find(std::begin(known), std::end(known), item.key()) == std::end(known)) {
       refuse(source, where + "." + item.key(), "is not a segment field");
@@ -63,15 +69,18 @@ SweepSegment read_segment(const json& j, const std::string& source, const std::s
   }
   if (j.contains("range")) s.range = choice_field(j, "range", source, where);
   if (j.contains("pga")) s.pga = choice_field(j, "pga", source, where);
-  if (j.contains("settling_cycles")) s.settling_cycles = whole_field(j, "settling_cycles", source, where);
+  if (j.contains("settling_cycles"))
+    s.settling_cycles = whole_field(j, "settling_cycles", source, where);
   if (j.contains("settling_multiplier")) {
     s.settling_multiplier = whole_field(j, "settling_multiplier", source, where);
   }
   if (j.contains("clock")) {
     const json& v = j["clock"];
-    if (v != "external" && v != "internal") refuse(source, where + ".clock", "must be \"external\" or \"internal\"");
+    if (v != "external" && v != "internal")
+      refuse(source, where + ".clock", "must be \"external\" or \"internal\"");
     s.clock = v == "external" ? ClockSource::external : ClockSource::internal;
-    s.mclk_hz = s.clock == ClockSource::external ? external_clock_default_hz : internal_clock_default_hz;
+    s.mclk_hz =
+        s.clock == ClockSource::external ? external_clock_default_hz : internal_clock_default_hz;
   }
   if (j.contains("mclk_hz")) s.mclk_hz = number_field(j, "mclk_hz", source, where);
   if (j.contains("average")) s.average = whole_field(j, "average", source, where);
@@ -92,7 +101,8 @@ SweepPlan plan_from_json(const std::string& text, const std::string& source) {
   }
   SweepPlan plan;
   for (std::size_t i = 0; i < j["segments"].size(); ++i) {
-    plan.segments.push_back(read_segment(j["segments"][i], source, "segments[" + std::to_string(i) + "]"));
+    plan.segments.push_back(
+        read_segment(j["segments"][i], source, "segments[" + std::to_string(i) + "]"));
   }
   try {
     validate_plan(plan);
@@ -105,7 +115,8 @@ SweepPlan plan_from_json(const std::string& text, const std::string& source) {
 SweepPlan load_plan(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) throw PlanError(path + ": no such file");
-  if (std::filesystem::file_size(path, error) > (1u << 20)) throw PlanError(path + ": too large for a plan");
+  if (std::filesystem::file_size(path, error) > (1u << 20))
+    throw PlanError(path + ": too large for a plan");
   std::ifstream in(path, std::ios::binary);
   if (!in) throw PlanError(path + ": cannot be read");
   std::ostringstream text;

@@ -40,8 +40,8 @@ void check_segment(std::size_t i, const SweepSegment& s) {
     refuse(i, "mclk_hz", number(s.mclk_hz) + " is not a usable clock frequency");
   }
   if (s.points < 1 || s.points > max_plan_points) {
-    refuse(i, "points", std::to_string(s.points) + " must be 1 to " +
-                            std::to_string(max_plan_points));
+    refuse(i, "points",
+           std::to_string(s.points) + " must be 1 to " + std::to_string(max_plan_points));
   }
   check_frequency(i, "start_hz", s.start_hz, s.mclk_hz);
   if (s.points > 1) {
@@ -50,7 +50,8 @@ void check_segment(std::size_t i, const SweepSegment& s) {
       refuse(i, "stop_hz", number(s.stop_hz) + " must be above start_hz " + number(s.start_hz));
     }
   }
-  if (s.range < 0 || s.range > 4) refuse(i, "range", std::to_string(s.range) + " must be 1 to 4 or auto");
+  if (s.range < 0 || s.range > 4)
+    refuse(i, "range", std::to_string(s.range) + " must be 1 to 4 or auto");
   if (s.pga != auto_select && s.pga != 1 && s.pga != 5) {
     refuse(i, "pga", std::to_string(s.pga) + " must be 1, 5 or auto");
   }
@@ -110,9 +111,8 @@ std::vector<double> requested_frequencies(const SweepSegment& s) {
   if (s.points <= 1) return {s.start_hz};
   for (int k = 0; k < s.points; ++k) {
     const double t = static_cast<double>(k) / (s.points - 1);
-    hz.push_back(s.spacing == Spacing::linear
-                     ? s.start_hz + (s.stop_hz - s.start_hz) * t
-                     : s.start_hz * std::pow(s.stop_hz / s.start_hz, t));
+    hz.push_back(s.spacing == Spacing::linear ? s.start_hz + (s.stop_hz - s.start_hz) * t
+                                              : s.start_hz * std::pow(s.stop_hz / s.start_hz, t));
   }
   return hz;
 }
@@ -128,8 +128,9 @@ void validate_plan(const SweepPlan& plan) {
       const SweepSegment& before = plan.segments[i - 1];
       const double before_end_hz = before.points > 1 ? before.stop_hz : before.start_hz;
       if (!(s.start_hz > before_end_hz)) {
-        refuse(i, "start_hz", number(s.start_hz) + " must be above the previous segment's end " +
-                                  number(before_end_hz) + " (segments may not overlap or run backwards)");
+        refuse(i, "start_hz",
+               number(s.start_hz) + " must be above the previous segment's end " +
+                   number(before_end_hz) + " (segments may not overlap or run backwards)");
       }
     }
   }
@@ -167,8 +168,8 @@ std::string describe_plan(const SweepPlan& plan) {
             " points " + spacing_name(s.spacing) + ", range " +
             (s.range == auto_select ? std::string("auto") : std::to_string(s.range)) + ", pga " +
             (s.pga == auto_select ? std::string("auto") : std::to_string(s.pga)) + ", settling " +
-            std::to_string(s.settling_cycles) + "x" + std::to_string(s.settling_multiplier) +
-            ", " + clock_name(s.clock) + " clock " + number(s.mclk_hz) + " Hz, average " +
+            std::to_string(s.settling_cycles) + "x" + std::to_string(s.settling_multiplier) + ", " +
+            clock_name(s.clock) + " clock " + number(s.mclk_hz) + " Hz, average " +
             std::to_string(s.average);
   }
   return text;

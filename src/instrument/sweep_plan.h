@@ -22,8 +22,8 @@ struct SweepSegment {
   double stop_hz = 100000.0;
   int points = 50;
   Spacing spacing = Spacing::linear;
-  int range = auto_select;  // 1..4 (2, 1, 0.4, 0.2 V p-p) or auto_select
-  int pga = auto_select;    // 1, 5 or auto_select
+  int range = auto_select;      // 1..4 (2, 1, 0.4, 0.2 V p-p) or auto_select
+  int pga = auto_select;        // 1, 5 or auto_select
   int settling_cycles = 15;     // 0..511
   int settling_multiplier = 1;  // 1, 2 or 4
   ClockSource clock = ClockSource::external;

@@ -77,9 +77,9 @@ struct VirtualBoard::Impl {
     for (int i = 0; i < count; ++i) {
       Board board;
       board.id = static_cast<std::uint8_t>(i + 1);
-      board.chip = std::make_unique<ChipModel>(dut, faults, options.noise_seed + i,
-                                               options.noise_rms_fraction,
-                                               options.adc_noise_lsb_rms);
+      board.chip =
+          std::make_unique<ChipModel>(dut, faults, options.noise_seed + i,
+                                      options.noise_rms_fraction, options.adc_noise_lsb_rms);
       board.chip->set_feedback_resistance(options.feedback_resistance_ohm);
       boards.push_back(std::move(board));
     }

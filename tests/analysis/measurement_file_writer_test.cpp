@@ -28,7 +28,11 @@ Spectrum sample() {
   Spectrum s;
   s.metadata = {{"board", "virtual"}, {"plan", "1000-2000 Hz\nlin"}};
   s.warnings = {"no calibration"};
-  s.points.push_back({999.99237060546875, {1.0 / 3.0, -2e-300}, 4, 1, point_flag::clipped | point_flag::extrapolated});
+  s.points.push_back({999.99237060546875,
+                      {1.0 / 3.0, -2e-300},
+                      4,
+                      1,
+                      point_flag::clipped | point_flag::extrapolated});
   s.points.push_back({1e5, {-123456.789, -1e-9}, 1, 5, 0});
   s.points.push_back({2e5, {-5.0, 0.0}, 2, 1, point_flag::low_signal | point_flag::uncalibrated});
   return s;
@@ -86,7 +90,9 @@ TEST(MeasurementFile, RepeatedRunsPutPassTimeAndTemperatureFirst) {
     p.temperature_c = 27.25;
   }
   const std::vector<std::string> lines = lines_of(measurement_file_text(s));
-  EXPECT_EQ(lines[4], "pass,time_s,temperature_c,frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags");
+  EXPECT_EQ(lines[4],
+            "pass,time_s,temperature_c,frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,"
+            "range,pga,flags");
   const std::vector<std::string> f = test::csv_fields(lines[5]);
   ASSERT_EQ(f.size(), 11u);
   EXPECT_EQ(f[0], "2");

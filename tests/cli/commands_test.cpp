@@ -1,25 +1,25 @@
 // calibrate and measure end to end on the virtual board: calibrations taken and extended,
 // measurement files read back, the options as parsed by CLI11, and one-line refusals.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cmath>
 #include <complex>
-#include <algorithm>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "analysis/measurement_file_writer.h"
 #include "cli/calibrate_command.h"
-#include "support/csv_fields.h"
 #include "cli/measure_command.h"
 #include "instrument/calibration_file.h"
 #include "instrument/reference_impedance.h"
+#include "support/csv_fields.h"
 
 namespace quelnor::cli {
 namespace {
@@ -97,9 +97,13 @@ TEST_F(Commands, CalibrateWithFourReferencesThenMeasureANetworkAccurately) {
   std::ostringstream csv_text, messages;
   ASSERT_EQ(run_measure(m, csv_text, messages), 0) << messages.str();
   const Csv csv = parse_csv(csv_text.str());
-  EXPECT_EQ(csv.header, test::csv_fields("frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags"));
-  EXPECT_NE(std::find(csv.metadata.begin(), csv.metadata.end(), "calibration: " + cal), csv.metadata.end());
-  EXPECT_NE(std::find(csv.metadata.begin(), csv.metadata.end(), "board: virtual"), csv.metadata.end());
+  EXPECT_EQ(
+      csv.header,
+      test::csv_fields("frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags"));
+  EXPECT_NE(std::find(csv.metadata.begin(), csv.metadata.end(), "calibration: " + cal),
+            csv.metadata.end());
+  EXPECT_NE(std::find(csv.metadata.begin(), csv.metadata.end(), "board: virtual"),
+            csv.metadata.end());
   ASSERT_EQ(csv.rows.size(), 20u);
   for (const std::vector<std::string>& row : csv.rows) {
     ASSERT_EQ(row.size(), 8u);
@@ -118,9 +122,26 @@ TEST_F(Commands, OptionsParsedByCli11ReachTheRunAndTheTraceCountsTheRequests) {
   CLI::App app;
   int exit_code = -1;
   add_measure_command(app, exit_code);
-  std::vector<std::string> args{"measure", "--board", "sim", "--dut", "R10k", "--start", "10k",
-                                "--stop", "20k", "--points", "7", "--spacing", "lin", "--range",
-                                "4", "--pga", "1", "--out", csv_path.string(), "--trace",
+  std::vector<std::string> args{"measure",
+                                "--board",
+                                "sim",
+                                "--dut",
+                                "R10k",
+                                "--start",
+                                "10k",
+                                "--stop",
+                                "20k",
+                                "--points",
+                                "7",
+                                "--spacing",
+                                "lin",
+                                "--range",
+                                "4",
+                                "--pga",
+                                "1",
+                                "--out",
+                                csv_path.string(),
+                                "--trace",
                                 trace_path.string()};
   std::reverse(args.begin(), args.end());  // CLI11 takes them last first
   app.parse(args);
@@ -168,7 +189,8 @@ TEST_F(Commands, RefusalsAreOneLineNamingTheCause) {
   std::ofstream(damaged) << "{\"format\": \"quelnor-eval calibration\", \"schema_version\": 1";
   const std::string damaged_before = read_file(damaged);
   const fs::path bad_plan = dir / "bad.json";
-  std::ofstream(bad_plan) << R"({"segments": [{"start_hz": 1000, "stop_hz": 5000, "points": "3"}]})";
+  std::ofstream(bad_plan)
+      << R"({"segments": [{"start_hz": 1000, "stop_hz": 5000, "points": "3"}]})";
   struct Case {
     const char* what;
     std::function<int(std::ostream&, std::ostream&)> run;
@@ -193,19 +215,36 @@ TEST_F(Commands, RefusalsAreOneLineNamingTheCause) {
     };
   };
   const Case cases[] = {
-      {"range", measure_with([](MeasureOptions& m) { m.range = "7"; }), "--range takes 1, 2, 3, 4 or auto, not \"7\""},
+      {"range", measure_with([](MeasureOptions& m) { m.range = "7"; }),
+       "--range takes 1, 2, 3, 4 or auto, not \"7\""},
       {"pga", measure_with([](MeasureOptions& m) { m.pga = "2"; }), "--pga takes 1, 5 or auto"},
       {"points", measure_with([](MeasureOptions& m) { m.plan.points = 0; }), "segment 1: points 0"},
-      {"damaged", measure_with([&](MeasureOptions& m) { m.calibration = damaged.string(); }), damaged.string() + ": not a JSON document"},
-      {"plan file", measure_with([&](MeasureOptions& m) { m.plan.segments = bad_plan.string(); }), bad_plan.string() + ": segments[0].points: is not a whole number"},
-      {"dut", measure_with([](MeasureOptions& m) { m.dut = "R10k||"; }), "--dut R10k||: at position"},
-      {"out", measure_with([](MeasureOptions& m) { m.out = "/nonexistent/x.csv"; }), "cannot write /nonexistent/x.csv"},
+      {"damaged", measure_with([&](MeasureOptions& m) { m.calibration = damaged.string(); }),
+       damaged.string() + ": not a JSON document"},
+      {"plan file", measure_with([&](MeasureOptions& m) { m.plan.segments = bad_plan.string(); }),
+       bad_plan.string() + ": segments[0].points: is not a whole number"},
+      {"dut", measure_with([](MeasureOptions& m) { m.dut = "R10k||"; }),
+       "--dut R10k||: at position"},
+      {"out", measure_with([](MeasureOptions& m) { m.out = "/nonexistent/x.csv"; }),
+       "cannot write /nonexistent/x.csv"},
       {"repeat", measure_with([](MeasureOptions& m) { m.repeat = -1; }), "--repeat must be 0"},
-      {"reference", calibrate_with_options([](CalibrateOptions& c) { c.reference = "R1x"; }), "--reference R1x: at position"},
-      {"rfb", calibrate_with_options([](CalibrateOptions& c) { c.rfb = "0"; }), "--rfb must be above 0"},
-      {"calibrate range", calibrate_with_options([](CalibrateOptions& c) { c.range = "auto"; }), "--range takes 1, 2, 3, 4 or all"},
-      {"append damaged", calibrate_with_options([&](CalibrateOptions& c) { c.out = damaged.string(); c.append = true; }), damaged.string() + ": not a JSON document"},
-      {"nothing usable", calibrate_with_options([](CalibrateOptions& c) { c.reference = "R100M"; c.range = "4"; c.pga = "1"; }), "no range/PGA combination had a usable signal with R100M; nothing written"},
+      {"reference", calibrate_with_options([](CalibrateOptions& c) { c.reference = "R1x"; }),
+       "--reference R1x: at position"},
+      {"rfb", calibrate_with_options([](CalibrateOptions& c) { c.rfb = "0"; }),
+       "--rfb must be above 0"},
+      {"calibrate range", calibrate_with_options([](CalibrateOptions& c) { c.range = "auto"; }),
+       "--range takes 1, 2, 3, 4 or all"},
+      {"append damaged", calibrate_with_options([&](CalibrateOptions& c) {
+         c.out = damaged.string();
+         c.append = true;
+       }),
+       damaged.string() + ": not a JSON document"},
+      {"nothing usable", calibrate_with_options([](CalibrateOptions& c) {
+         c.reference = "R100M";
+         c.range = "4";
+         c.pga = "1";
+       }),
+       "no range/PGA combination had a usable signal with R100M; nothing written"},
   };
   for (const Case& c : cases) {
     std::ostringstream out, err;
@@ -215,7 +254,8 @@ TEST_F(Commands, RefusalsAreOneLineNamingTheCause) {
     EXPECT_EQ(text.back(), '\n') << c.what;
     // The reason is the last line (a calibration lists what it skipped before it).
     const std::size_t last_line = text.rfind('\n', text.size() - 2);
-    EXPECT_EQ(text.compare(last_line == std::string::npos ? 0 : last_line + 1, 13, "quelnor-eval "), 0)
+    EXPECT_EQ(text.compare(last_line == std::string::npos ? 0 : last_line + 1, 13, "quelnor-eval "),
+              0)
         << c.what << ": " << text;
   }
   EXPECT_EQ(read_file(damaged), damaged_before);

@@ -3,11 +3,11 @@
 #include "cli/program.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "util/version.h"
@@ -42,12 +42,27 @@ TEST(Program, ClassicOptionsLeaveTheWindowOrRefuseWithUsage) {
   const Case cases[] = {
       {{}, Window::classic, app::BoardKind::usb, "", 0, ""},
       {{"--board", "sim"}, Window::classic, app::BoardKind::sim, "", 0, ""},
-      {{"--trace", "t.txt", "--board", "usb"}, Window::classic, app::BoardKind::usb, "t.txt", 0, ""},
-      {{"--board", "pci"}, Window::none, app::BoardKind::usb, "", 2, "--board takes sim or usb, not \"pci\""},
+      {{"--trace", "t.txt", "--board", "usb"},
+       Window::classic,
+       app::BoardKind::usb,
+       "t.txt",
+       0,
+       ""},
+      {{"--board", "pci"},
+       Window::none,
+       app::BoardKind::usb,
+       "",
+       2,
+       "--board takes sim or usb, not \"pci\""},
       {{"--board"}, Window::none, app::BoardKind::usb, "", 2, "--board"},
       {{"--trace", ""}, Window::none, app::BoardKind::usb, "", 2, "--trace needs a file name"},
       {{"frob"}, Window::none, app::BoardKind::usb, "", 2, "frob"},
-      {{"--script", "/nonexistent/x.script"}, Window::none, app::BoardKind::usb, "", 2, "cannot read the script"},
+      {{"--script", "/nonexistent/x.script"},
+       Window::none,
+       app::BoardKind::usb,
+       "",
+       2,
+       "cannot read the script"},
   };
   for (const Case& c : cases) {
     const ProgramRun r = run(c.args);
@@ -60,7 +75,9 @@ TEST(Program, ClassicOptionsLeaveTheWindowOrRefuseWithUsage) {
       EXPECT_EQ(r.request.options.trace_path, c.trace) << what;
       EXPECT_FALSE(r.request.options.executable_dir.empty());
     }
-    if (c.exit_code == 2 && c.args.front() != "--script") EXPECT_NE(r.err.find("usage: quelnor-eval"), std::string::npos) << what;
+    if (c.exit_code == 2 && c.args.front() != "--script") {
+      EXPECT_NE(r.err.find("usage: quelnor-eval"), std::string::npos) << what;
+    }
   }
 }
 
@@ -79,8 +96,9 @@ TEST(Program, HelpVersionAndAScriptFromStandardInput) {
 }
 
 TEST(Program, SubcommandsRunThroughTheOneParser) {
-  const std::string csv =
-      (std::filesystem::temp_directory_path() / ("quelnor_program_" + std::to_string(::getpid()) + ".csv")).string();
+  const std::string csv = (std::filesystem::temp_directory_path() /
+                           ("quelnor_program_" + std::to_string(::getpid()) + ".csv"))
+                              .string();
   const ProgramRun measure = run({"measure", "--points", "3", "--dut", "R10k", "--out", csv});
   EXPECT_EQ(measure.request.window, Window::none);
   EXPECT_EQ(measure.request.exit_code, 0);

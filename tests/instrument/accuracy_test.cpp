@@ -3,13 +3,13 @@
 // 50 points with auto-ranging over a table of networks; and a calibration saved, loaded and
 // applied giving the same rows, bit for bit, as the one in memory.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <complex>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "analysis/measurement_file_writer.h"
 #include "instrument/calibration_file.h"
@@ -82,11 +82,11 @@ struct Network {
 
 TEST_F(Accuracy, NetworksFromTenKilohmToTenMegohmAreWithinTolerance) {
   const Network networks[] = {
-      {"R10k", true},          {"R47k", true},           {"R220k", true},
-      {"R1M", true},           {"R200k||C15p", true},    {"R1M||C100p", true},
-      {"R47k+C1n", true},      {"R10k+C10n", true},      {"(R100k||C1n)+R10k", true},
-      {"R2.2M", true},         {"R4.7M||C2p", true},     {"R10M", true},
-      {"R1k", false},          {"R100M", false},
+      {"R10k", true},     {"R47k", true},        {"R220k", true},
+      {"R1M", true},      {"R200k||C15p", true}, {"R1M||C100p", true},
+      {"R47k+C1n", true}, {"R10k+C10n", true},   {"(R100k||C1n)+R10k", true},
+      {"R2.2M", true},    {"R4.7M||C2p", true},  {"R10M", true},
+      {"R1k", false},     {"R100M", false},
   };
   for (const Network& n : networks) {
     const Measurement m = measure_dut(n.dut, *calibration_);
@@ -113,8 +113,8 @@ TEST_F(Accuracy, NetworksFromTenKilohmToTenMegohmAreWithinTolerance) {
 }
 
 TEST_F(Accuracy, SavedAndLoadedCalibrationGivesTheSameRowsBitForBit) {
-  const std::filesystem::path file =
-      std::filesystem::temp_directory_path() / ("quelnor_accuracy_" + std::to_string(::getpid()) + ".json");
+  const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                     ("quelnor_accuracy_" + std::to_string(::getpid()) + ".json");
   save_calibration(*calibration_, file.string());
   const CalibrationSet loaded = load_calibration(file.string());
   std::filesystem::remove(file);

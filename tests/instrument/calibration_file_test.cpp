@@ -3,14 +3,14 @@
 #include "instrument/calibration_file.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
-#include <unistd.h>
 
 namespace quelnor::instrument {
 namespace {
@@ -29,7 +29,8 @@ CalibrationSet sample_set() {
   e.range = 3;
   e.pga = 5;
   e.frequency_hz = {999.99237060546875, 1.0 / 3.0 * 1e5};
-  e.references.push_back({"R100k||C22p", "2026-12-10T13:59:00Z", NAN, 4, {{1.1, -2.2}, {0.1, 1e-300}}});
+  e.references.push_back(
+      {"R100k||C22p", "2026-12-10T13:59:00Z", NAN, 4, {{1.1, -2.2}, {0.1, 1e-300}}});
   e.points = {{e.frequency_hz[0], 5.1234567890123456e-10, 150.72999999999999, 600.1, -0.3},
               {e.frequency_hz[1], 5.2e-10, -179.99999999, 1e-17, 3.0}};
   set.entries.push_back(e);
@@ -85,17 +86,25 @@ TEST(CalibrationFile, DamagedOrForeignDocumentsAreRefusedNamingTheFault) {
       {good.substr(0, good.size() / 2), "not a JSON document"},
       {"{\"name\": \"something else\"}", "not a quelnor-eval calibration file"},
       {"[1, 2]", "not a quelnor-eval calibration file"},
-      {edited([](json& j) { j["schema_version"] = 2; }), "schema version 2 is not one this program reads"},
+      {edited([](json& j) { j["schema_version"] = 2; }),
+       "schema version 2 is not one this program reads"},
       {edited([](json& j) { j.erase("mclk_hz"); }), "document.mclk_hz: is missing"},
       {edited([](json& j) { j["clock"] = "sundial"; }), "clock: must be external or internal"},
-      {edited([](json& j) { j["entries"][0]["points"][1].erase("gain_factor"); }), "entries[0].points[1].gain_factor: is missing"},
-      {edited([](json& j) { j["entries"][0]["points"][0]["gain_factor"] = -1; }), "entries[0].points[0].gain_factor: must be above 0"},
-      {edited([](json& j) { j["entries"][0]["points"][0]["system_phase_deg"] = "150"; }), "system_phase_deg: is not a number"},
+      {edited([](json& j) { j["entries"][0]["points"][1].erase("gain_factor"); }),
+       "entries[0].points[1].gain_factor: is missing"},
+      {edited([](json& j) { j["entries"][0]["points"][0]["gain_factor"] = -1; }),
+       "entries[0].points[0].gain_factor: must be above 0"},
+      {edited([](json& j) { j["entries"][0]["points"][0]["system_phase_deg"] = "150"; }),
+       "system_phase_deg: is not a number"},
       {edited([](json& j) { j["entries"][0]["range"] = 7; }), "entries[0].range: must be 1 to 4"},
-      {edited([](json& j) { j["entries"][0]["frequency_hz"][1] = 10.0; }), "frequency_hz[1]: is not above the one before"},
-      {edited([](json& j) { j["entries"][0]["references"][0]["dft_real"].erase(0); }), "has not one result per frequency"},
-      {edited([](json& j) { j["entries"][0]["points"].erase(0); }), "has not one point per frequency"},
-      {edited([](json& j) { j["entries"].push_back(j["entries"][0]); }), "entries[1]: repeats range 3 pga 5"},
+      {edited([](json& j) { j["entries"][0]["frequency_hz"][1] = 10.0; }),
+       "frequency_hz[1]: is not above the one before"},
+      {edited([](json& j) { j["entries"][0]["references"][0]["dft_real"].erase(0); }),
+       "has not one result per frequency"},
+      {edited([](json& j) { j["entries"][0]["points"].erase(0); }),
+       "has not one point per frequency"},
+      {edited([](json& j) { j["entries"].push_back(j["entries"][0]); }),
+       "entries[1]: repeats range 3 pga 5"},
   };
   for (const Case& c : cases) {
     try {

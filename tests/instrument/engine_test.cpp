@@ -44,10 +44,10 @@ TEST_F(Engine, LinearPlanUsesTheChipIncrementAndOneStatusReadPerPoint) {
   const Measurement m = measure(bench.access, plan_of(10e3, 20e3, 100, Spacing::linear), nullptr);
   ASSERT_TRUE(m.failure.empty()) << m.failure;
   ASSERT_EQ(m.spectrum.points.size(), 100u);
-  EXPECT_EQ(bench.count("W 80 11"), 1);  // initialise, range 1 gain x1
-  EXPECT_EQ(bench.count("W 80 21"), 1);  // start sweep
+  EXPECT_EQ(bench.count("W 80 11"), 1);   // initialise, range 1 gain x1
+  EXPECT_EQ(bench.count("W 80 21"), 1);   // start sweep
   EXPECT_EQ(bench.count("W 80 31"), 99);  // increments
-  EXPECT_EQ(bench.count("R 8F"), 101);  // one per point, one for the temperature
+  EXPECT_EQ(bench.count("R 8F"), 101);    // one per point, one for the temperature
   EXPECT_EQ(bench.count("R 94"), 100);
   EXPECT_EQ(bench.trace.back(), "W 80 B1");  // left in standby
   EXPECT_EQ(static_cast<std::int64_t>(bench.trace.size()), m.requests);
@@ -68,7 +68,8 @@ TEST_F(Engine, MoreThan512EquallySpacedPointsRestartTheChipSweep) {
 }
 
 TEST_F(Engine, LogarithmicPointsEachStartAFreshOnePointSweep) {
-  const Measurement m = measure(bench.access, plan_of(1e3, 100e3, 50, Spacing::logarithmic), nullptr);
+  const Measurement m =
+      measure(bench.access, plan_of(1e3, 100e3, 50, Spacing::logarithmic), nullptr);
   ASSERT_EQ(m.spectrum.points.size(), 50u);
   EXPECT_EQ(bench.count("W 80 11"), 50);
   EXPECT_EQ(bench.count("W 80 21"), 50);
@@ -98,7 +99,8 @@ TEST_F(Engine, AveragingRepeatsEachPointAndSaysSoInTheMetadata) {
 TEST_F(Engine, RepeatedPassesAreNumberedTimedAndEachReadsTheDieTemperature) {
   RunControl control;
   control.passes = 3;
-  const Measurement m = measure(bench.access, plan_of(10e3, 20e3, 4, Spacing::linear), nullptr, control);
+  const Measurement m =
+      measure(bench.access, plan_of(10e3, 20e3, 4, Spacing::linear), nullptr, control);
   ASSERT_EQ(m.spectrum.points.size(), 12u);
   EXPECT_EQ(bench.count("W 80 91"), 3);
   for (std::size_t k = 0; k < 12; ++k) {
@@ -106,7 +108,9 @@ TEST_F(Engine, RepeatedPassesAreNumberedTimedAndEachReadsTheDieTemperature) {
     EXPECT_EQ(p.pass, static_cast<int>(k / 4) + 1);
     EXPECT_GE(p.temperature_c, 25.0);
     EXPECT_LE(p.temperature_c, 30.0);
-    if (k > 0) EXPECT_GT(p.time_s, m.spectrum.points[k - 1].time_s);
+    if (k > 0) {
+      EXPECT_GT(p.time_s, m.spectrum.points[k - 1].time_s);
+    }
   }
   EXPECT_FALSE(m.spectrum.partial);
 }
@@ -120,7 +124,8 @@ TEST_F(Engine, CancelBetweenPointsKeepsTheRowsAndLeavesTheChipInStandby) {
   control.on_point = [&](const analysis::SpectrumPoint&) {
     if (++seen == 7) cancel = true;
   };
-  const Measurement m = measure(bench.access, plan_of(1e3, 100e3, 5, Spacing::logarithmic), nullptr, control);
+  const Measurement m =
+      measure(bench.access, plan_of(1e3, 100e3, 5, Spacing::logarithmic), nullptr, control);
   EXPECT_EQ(m.spectrum.points.size(), 7u);
   EXPECT_TRUE(m.spectrum.partial);
   EXPECT_TRUE(m.failure.empty());
@@ -143,7 +148,8 @@ TEST_F(Engine, BoardFailureMidRunKeepsTheRowsAndNamesTheFault) {
     control.on_point = [&](const analysis::SpectrumPoint&) {
       if (++seen == 3) b.board.fault(c.fault, c.args);
     };
-    const Measurement m = measure(b.access, plan_of(10e3, 20e3, 10, Spacing::linear), nullptr, control);
+    const Measurement m =
+        measure(b.access, plan_of(10e3, 20e3, 10, Spacing::linear), nullptr, control);
     EXPECT_EQ(m.spectrum.points.size(), 3u) << c.fault;
     EXPECT_TRUE(m.spectrum.partial) << c.fault;
     EXPECT_NE(m.failure.find(c.expected), std::string::npos) << m.failure;
@@ -167,7 +173,8 @@ TEST_F(Engine, AutoRangingWithoutCalibrationPicksTheLargestUnclippedSignalAndFla
   for (const Case& c : cases) {
     test::EngineBoard b;
     b.board.set_dut(c.dut);
-    const Measurement m = measure(b.access, plan_of(10e3, 20e3, 3, Spacing::linear, auto_select, auto_select), nullptr);
+    const Measurement m = measure(
+        b.access, plan_of(10e3, 20e3, 3, Spacing::linear, auto_select, auto_select), nullptr);
     ASSERT_EQ(m.spectrum.points.size(), 3u);
     for (const analysis::SpectrumPoint& p : m.spectrum.points) {
       EXPECT_EQ(p.range, c.range) << c.dut;
@@ -175,7 +182,9 @@ TEST_F(Engine, AutoRangingWithoutCalibrationPicksTheLargestUnclippedSignalAndFla
       EXPECT_EQ(p.flags, c.flags) << c.dut;
     }
     // The nominal chain alone lands within a few percent of the loop's resistance.
-    if (c.ohm > 0) EXPECT_NEAR(std::abs(m.spectrum.points[0].impedance_ohm) / c.ohm, 1.0, 0.03) << c.dut;
+    if (c.ohm > 0) {
+      EXPECT_NEAR(std::abs(m.spectrum.points[0].impedance_ohm) / c.ohm, 1.0, 0.03) << c.dut;
+    }
     EXPECT_TRUE(has_warning(m, "no calibration"));
   }
 }
@@ -189,23 +198,28 @@ TEST_F(Engine, CalibrationThatDoesNotFitWarnsAndFlags) {
   ASSERT_EQ(set.entries.size(), 1u);
   bench.board.set_dut("R20k");
 
-  const Measurement outside = measure(bench.access, plan_of(5e3, 30e3, 6, Spacing::linear, 4, 1), &set);
+  const Measurement outside =
+      measure(bench.access, plan_of(5e3, 30e3, 6, Spacing::linear, 4, 1), &set);
   EXPECT_TRUE(has_warning(outside, "outside the calibrated frequencies of range 4 pga x1"));
   EXPECT_EQ(outside.spectrum.points.front().flags, extrapolated);
   EXPECT_EQ(outside.spectrum.points[2].flags, 0u);  // 15 kHz lies inside
   EXPECT_NEAR(std::abs(outside.spectrum.points[2].impedance_ohm), 20e3, 100.0);
 
-  const Measurement missing = measure(bench.access, plan_of(10e3, 20e3, 5, Spacing::linear, 3, 1), &set);
+  const Measurement missing =
+      measure(bench.access, plan_of(10e3, 20e3, 5, Spacing::linear, 3, 1), &set);
   EXPECT_TRUE(has_warning(missing, "no calibration entry for range 3 pga x1"));
   EXPECT_EQ(missing.spectrum.points.front().flags, uncalibrated);
 
   CalibrationSet warm = set;
   warm.temperature_c += 15.0;
-  EXPECT_TRUE(has_warning(measure(bench.access, plan_of(10e3, 20e3, 2, Spacing::linear, 4, 1), &warm), "more than 10 C"));
+  EXPECT_TRUE(
+      has_warning(measure(bench.access, plan_of(10e3, 20e3, 2, Spacing::linear, 4, 1), &warm),
+                  "more than 10 C"));
 
   bench.board.set_feedback_resistance(50e3);
   bench.access.feedback_resistance_ohm = 50e3;
-  const Measurement other_rfb = measure(bench.access, plan_of(10e3, 20e3, 2, Spacing::linear, 4, 1), &set);
+  const Measurement other_rfb =
+      measure(bench.access, plan_of(10e3, 20e3, 2, Spacing::linear, 4, 1), &set);
   EXPECT_TRUE(has_warning(other_rfb, "feedback resistor"));
   EXPECT_EQ(other_rfb.spectrum.points.front().flags & uncalibrated, uncalibrated);
 }
