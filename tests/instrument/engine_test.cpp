@@ -8,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "instrument/engine_board.h"
 
@@ -130,6 +132,28 @@ TEST_F(Engine, CancelBetweenPointsKeepsTheRowsAndLeavesTheChipInStandby) {
   EXPECT_TRUE(m.spectrum.partial);
   EXPECT_TRUE(m.failure.empty());
   EXPECT_EQ(m.spectrum.points[6].pass, 2);
+  EXPECT_EQ(bench.trace.back(), "W 80 B1");
+}
+
+TEST_F(Engine, RunsOnAWorkerThreadAndStopsWhenAnotherThreadCancels) {
+  std::atomic<bool> cancel{false};
+  std::atomic<int> rows{0};
+  RunControl control;
+  control.passes = 0;
+  control.cancel = &cancel;
+  control.on_point = [&](const analysis::SpectrumPoint&) { ++rows; };
+  Measurement m;
+  std::thread worker([&] {
+    m = measure(bench.access, plan_of(10e3, 20e3, 10, Spacing::linear), nullptr, control);
+  });
+  // The virtual board needs no real time; a bounded wait for the first rows is enough.
+  const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while (rows.load() < 25 && std::chrono::steady_clock::now() < give_up) std::this_thread::yield();
+  cancel = true;
+  worker.join();
+  EXPECT_GE(m.spectrum.points.size(), 25u);
+  EXPECT_EQ(m.spectrum.points.size(), static_cast<std::size_t>(rows.load()));
+  EXPECT_TRUE(m.spectrum.partial);
   EXPECT_EQ(bench.trace.back(), "W 80 B1");
 }
 
