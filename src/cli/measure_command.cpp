@@ -1,6 +1,7 @@
 // The measure subcommand.
 #include "cli/measure_command.h"
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <stdexcept>
@@ -55,6 +56,14 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
     request.dut = o.dut;
     OpenedBoard board(request);
 
+    // Told before the run, so a long run on an unsuitable calibration can be stopped early.
+    std::vector<std::string> told;
+    if (calibration) {
+      told =
+          instrument::calibration_mismatches(plan, *calibration, request.feedback_resistance_ohm);
+      for (const std::string& warning : told) err << "quelnor-eval: warning: " << warning << '\n';
+    }
+
     InterruptWatch interrupt;
     std::size_t total = 0;
     for (const instrument::SweepSegment& s : plan.segments)
@@ -70,8 +79,11 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
     m.spectrum.metadata.emplace_back("calibration", o.calibration.empty() ? "none" : o.calibration);
     if (calibration)
       m.spectrum.metadata.emplace_back("calibration_taken_at", calibration->taken_at);
-    for (const std::string& warning : m.spectrum.warnings)
-      err << "quelnor-eval: warning: " << warning << '\n';
+    for (const std::string& warning : m.spectrum.warnings) {
+      if (std::find(told.begin(), told.end(), warning) == told.end()) {
+        err << "quelnor-eval: warning: " << warning << '\n';
+      }
+    }
 
     std::ostream& sink = o.out.empty() ? out : file;
     analysis::write_measurement_file(sink, m.spectrum);

@@ -28,7 +28,48 @@ void standby_quietly(ChipDriver& chip, Combination c) {
   }
 }
 
+std::string missing_entry_warning(Combination c) {
+  return "no calibration entry for " + combination_name(c) +
+         " with this board's clock and feedback resistor: its rows are uncalibrated";
+}
+
+std::string outside_span_warning(Combination c) {
+  return "the plan goes outside the calibrated frequencies of " + combination_name(c) +
+         ": those rows are extrapolated";
+}
+
+void add_once(std::vector<std::string>& list, const std::string& text) {
+  if (std::find(list.begin(), list.end(), text) == list.end()) list.push_back(text);
+}
+
 }  // namespace
+
+std::vector<std::string> calibration_mismatches(const SweepPlan& plan, const CalibrationSet& set,
+                                                double feedback_resistance_ohm) {
+  const std::vector<PlannedPoint> points = planned_points(plan);
+  std::vector<std::string> warnings;
+  const CalibrationView view(plan, &set, feedback_resistance_ohm, warnings);
+  for (const PlannedPoint& p : points) {
+    const std::vector<Combination> allowed = allowed_combinations(plan.segments[p.segment]);
+    std::vector<Combination> with_entry;
+    bool covered = false;
+    for (const Combination c : allowed) {
+      if (view.entry(p, c) != nullptr) with_entry.push_back(c);
+      covered = covered || view.covers(p, c);
+    }
+    if (with_entry.empty()) {
+      // Auto-ranging then measures uncalibrated on whichever combination suits the point.
+      if (allowed.size() == 1) add_once(warnings, missing_entry_warning(allowed.front()));
+      if (allowed.size() > 1)
+        add_once(warnings,
+                 "no calibration entry for any range/PGA combination the plan allows: rows are "
+                 "uncalibrated");
+    } else if (!covered) {
+      for (const Combination c : with_entry) add_once(warnings, outside_span_warning(c));
+    }
+  }
+  return warnings;
+}
 
 std::vector<Combination> all_combinations() {
   std::vector<Combination> all;
@@ -66,13 +107,7 @@ Measurement measure(BoardAccess& board, const SweepPlan& plan, const Calibration
   const bool repeated = control.passes != 1;
   const double run_start_s = chip.now_s();
   Combination last{1, 1};
-  std::vector<std::string> noted;  // combinations already warned about
-  const auto warn_once = [&](const std::string& text) {
-    if (std::find(noted.begin(), noted.end(), text) == noted.end()) {
-      noted.push_back(text);
-      spectrum.warnings.push_back(text);
-    }
-  };
+  const auto warn_once = [&](const std::string& text) { add_once(spectrum.warnings, text); };
   try {
     for (int pass = 1; control.passes == 0 || pass <= control.passes; ++pass) {
       if (control.cancel != nullptr && control.cancel->load()) {
@@ -101,14 +136,10 @@ Measurement measure(BoardAccess& board, const SweepPlan& plan, const Calibration
         if (fraction < low_signal_fraction) row.flags |= analysis::point_flag::low_signal;
         if (!calibrated) {
           row.flags |= analysis::point_flag::uncalibrated;
-          if (calibration != nullptr) {
-            warn_once("no calibration entry for " + combination_name(raw.combination) +
-                      " with this board's clock and feedback resistor: its rows are uncalibrated");
-          }
+          if (calibration != nullptr) warn_once(missing_entry_warning(raw.combination));
         } else if (c.extrapolated) {
           row.flags |= analysis::point_flag::extrapolated;
-          warn_once("the plan goes outside the calibrated frequencies of " +
-                    combination_name(raw.combination) + ": those rows are extrapolated");
+          warn_once(outside_span_warning(raw.combination));
         }
         row.pass = repeated ? pass : 0;
         row.time_s = raw.time_s;

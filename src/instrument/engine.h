@@ -50,6 +50,13 @@ struct Measurement {
 Measurement measure(BoardAccess& board, const SweepPlan& plan, const CalibrationSet* calibration,
                     const RunControl& control = {});
 
+// The warnings a run of the plan with this calibration will give about the calibration
+// (resistor, clock, combinations without an entry, frequencies outside its span), found
+// before any request, so the caller can decide whether to go on. The die temperature's
+// warning needs the board and comes with the run only.
+std::vector<std::string> calibration_mismatches(const SweepPlan& plan, const CalibrationSet& set,
+                                                double feedback_resistance_ohm);
+
 struct CalibrationOutcome {
   std::vector<std::string> kept;     // combinations added or updated, e.g. "range 1 pga x5"
   std::vector<std::string> skipped;  // combinations left out, each with the reason

@@ -126,8 +126,7 @@ std::optional<Combination> AutoChooser::next(const PlannedPoint& p,
   return best;
 }
 
-std::vector<Combination> AutoChooser::candidates(const PlannedPoint& p) const {
-  const SweepSegment& s = plan_.segments[p.segment];
+std::vector<Combination> allowed_combinations(const SweepSegment& s) {
   std::vector<Combination> allowed;
   for (const int pga : {1, 5}) {
     if (s.pga != auto_select && s.pga != pga) continue;
@@ -135,6 +134,11 @@ std::vector<Combination> AutoChooser::candidates(const PlannedPoint& p) const {
       if (s.range == auto_select || s.range == range) allowed.push_back({range, pga});
     }
   }
+  return allowed;
+}
+
+std::vector<Combination> AutoChooser::candidates(const PlannedPoint& p) const {
+  const std::vector<Combination> allowed = allowed_combinations(plan_.segments[p.segment]);
   for (const bool need_cover : {true, false}) {
     std::vector<Combination> calibrated;
     for (const Combination c : allowed) {

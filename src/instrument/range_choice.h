@@ -87,6 +87,9 @@ class AutoChooser final : public RangeChooser {
   std::optional<Combination> previous_;
 };
 
+// The combinations a segment allows: its range and PGA, or all of them where auto.
+std::vector<Combination> allowed_combinations(const SweepSegment& segment);
+
 // The largest signal that did not clip, else the smallest gain tried.
 const Reading& best_reading(const std::vector<Reading>& tried);
 

@@ -184,6 +184,35 @@ TEST_F(Commands, RepeatedRunsAndSegmentFiles) {
   EXPECT_NEAR(std::stod(csv.rows[7][2]), 27.5, 2.5);
 }
 
+TEST_F(Commands, MismatchedCalibrationIsWarnedOnceBeforeTheRunAndFlagsTheRows) {
+  const std::string cal = (dir / "narrow.json").string();
+  CalibrateOptions c;
+  c.reference = "R47k";
+  c.out = cal;
+  c.range = "4";
+  c.pga = "1";
+  c.plan.start = "10k";
+  c.plan.stop = "20k";
+  c.plan.points = 5;
+  ASSERT_EQ(run_calibrate(c, out_text, err_text), 0) << err_text.str();
+  MeasureOptions m;
+  m.calibration = cal;
+  m.dut = "R20k";
+  m.plan.points = 5;
+  std::ostringstream csv_text, messages;
+  ASSERT_EQ(run_measure(m, csv_text, messages), 0) << messages.str();
+  const std::string text = messages.str();
+  const std::string warning =
+      "warning: the plan goes outside the calibrated frequencies of range 4 pga x1";
+  EXPECT_EQ(text.find(warning), text.rfind(warning)) << text;
+  EXPECT_NE(text.find(warning), std::string::npos) << text;
+  const Csv csv = parse_csv(csv_text.str());
+  ASSERT_EQ(csv.rows.size(), 5u);
+  EXPECT_EQ(csv.rows.front()[7], "extrapolated");
+  EXPECT_TRUE(std::any_of(csv.metadata.begin(), csv.metadata.end(),
+                          [&](const std::string& line) { return line.rfind(warning, 0) == 0; }));
+}
+
 TEST_F(Commands, RefusalsAreOneLineNamingTheCause) {
   const fs::path damaged = dir / "damaged.json";
   std::ofstream(damaged) << "{\"format\": \"quelnor-eval calibration\", \"schema_version\": 1";

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cmath>
 #include <chrono>
+#include <cmath>
 #include <string>
 #include <thread>
 
@@ -221,6 +221,21 @@ TEST_F(Engine, CalibrationThatDoesNotFitWarnsAndFlags) {
   calibrate(bench.access, plan_of(10e3, 20e3, 5, Spacing::linear), "R100k", {{4, 1}}, set);
   ASSERT_EQ(set.entries.size(), 1u);
   bench.board.set_dut("R20k");
+
+  // Found before any request, with the same words the run gives.
+  const auto mismatches = [&](const SweepPlan& plan) {
+    return calibration_mismatches(plan, set, bench.access.feedback_resistance_ohm);
+  };
+  const std::size_t requests_before = bench.trace.size();
+  EXPECT_EQ(mismatches(plan_of(5e3, 30e3, 6, Spacing::linear, 4, 1)),
+            std::vector<std::string>{"the plan goes outside the calibrated frequencies of range 4 "
+                                     "pga x1: those rows are extrapolated"});
+  EXPECT_EQ(mismatches(plan_of(10e3, 20e3, 5, Spacing::linear, 3, 1)),
+            std::vector<std::string>{"no calibration entry for range 3 pga x1 with this board's "
+                                     "clock and feedback resistor: its rows are uncalibrated"});
+  EXPECT_TRUE(
+      mismatches(plan_of(10e3, 20e3, 5, Spacing::linear, auto_select, auto_select)).empty());
+  EXPECT_EQ(bench.trace.size(), requests_before);
 
   const Measurement outside =
       measure(bench.access, plan_of(5e3, 30e3, 6, Spacing::linear, 4, 1), &set);
