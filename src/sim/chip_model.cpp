@@ -49,9 +49,14 @@ std::int16_t to_register_value(double counts) {
 
 }  // namespace
 
-ChipModel::ChipModel(const circuit::CircuitExpression& dut, const FaultSet& faults,
-                     std::uint64_t noise_seed, double noise_rms_fraction)
-    : dut_(dut), faults_(faults), noise_rms_fraction_(noise_rms_fraction), noise_(noise_seed) {}
+ChipModel::ChipModel(const circuit::CircuitExpression& dut, const FaultSet& faults, std::uint64_t noise_seed,
+                     double noise_rms_fraction, double adc_noise_lsb_rms)
+    : dut_(dut),
+      faults_(faults),
+      noise_rms_fraction_(noise_rms_fraction),
+      adc_noise_lsb_rms_(adc_noise_lsb_rms),
+      feedback_resistance_ohm_(default_feedback_resistance_ohm),
+      noise_(noise_seed) {}
 
 double ChipModel::master_clock_hz() const {
   return (registers_[control_low] & 0x08) != 0 ? external_clock_hz : internal_clock_hz;
@@ -156,11 +161,16 @@ void ChipModel::start_measurement(double now_s) {
   conditions.dut_ohm = dut_.impedance(frequency_hz) * drift;
   conditions.range_field = (control >> 1) & 0x3;
   conditions.pga_x1 = (control & 0x01) != 0;
+  conditions.feedback_resistance_ohm = feedback_resistance_ohm_;
   std::complex<double> result = ideal_dft_result(conditions);
-  if (noise_rms_fraction_ > 0.0) {
+  if (noise_rms_fraction_ > 0.0 || adc_noise_lsb_rms_ > 0.0) {
     // Proportional noise of the whole chain plus a floor, split over both components.
-    const double sigma = noise_rms_fraction_ *
-                         (std::abs(result) + noise_floor_counts_per_fraction) / std::numbers::sqrt2;
+    double sigma = noise_rms_fraction_ * (std::abs(result) + noise_floor_counts_per_fraction) /
+                   std::numbers::sqrt2;
+    // The ADC's own noise does not grow with the signal: small signals are noisier.
+    if (adc_noise_lsb_rms_ > 0.0) {
+      sigma = std::hypot(sigma, adc_noise_lsb_rms_ * dft_noise_counts_per_lsb());
+    }
     std::normal_distribution<double> gauss(0.0, sigma);
     result += std::complex<double>(gauss(noise_), gauss(noise_));
   }

@@ -23,8 +23,13 @@ constexpr double temperature_conversion_s = 0.8e-3;
 class ChipModel {
  public:
   // dut and faults must outlive the chip; they are read at every measurement.
+  // noise_rms_fraction: noise proportional to the signal (plus its small fixed part);
+  // adc_noise_lsb_rms: white noise of every ADC sample, in LSB rms, which the DFT averages.
   ChipModel(const circuit::CircuitExpression& dut, const FaultSet& faults, std::uint64_t noise_seed,
-            double noise_rms_fraction);
+            double noise_rms_fraction, double adc_noise_lsb_rms = 0.0);
+
+  // The board's transimpedance resistor in ohms, used from the next measurement on.
+  void set_feedback_resistance(double ohm) { feedback_resistance_ohm_ = ohm; }
 
   void write(std::uint8_t reg, std::uint8_t value, double now_s);
   std::uint8_t read(std::uint8_t reg, double now_s);
@@ -47,6 +52,8 @@ class ChipModel {
   const circuit::CircuitExpression& dut_;
   const FaultSet& faults_;
   double noise_rms_fraction_;
+  double adc_noise_lsb_rms_;
+  double feedback_resistance_ohm_;
   std::mt19937_64 noise_;
 
   std::array<std::uint8_t, 256> registers_{};

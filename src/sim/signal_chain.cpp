@@ -34,6 +34,10 @@ ExcitationRange excitation_range(int range_field) {
   }
 }
 
+double dft_noise_counts_per_lsb() {
+  return std::sqrt(dft_samples / 2.0) * dft_output_scale;
+}
+
 double system_phase_deg(double frequency_hz) {
   // The receive pole lags the signal; the DFT's sign convention turns that into a lead.
   return system_phase_offset_deg +
@@ -49,7 +53,7 @@ std::complex<double> ideal_dft_result(const MeasurementConditions& conditions) {
   const std::complex<double> pole{1.0, std::fabs(conditions.frequency_hz) / amplifier_pole_hz};
   // Phasor at the ADC input, volts peak.
   const std::complex<double> adc_input_v =
-      range.amplitude_vpp / 2.0 * feedback_resistance_ohm / loop_ohm * pga_gain / pole;
+      range.amplitude_vpp / 2.0 * conditions.feedback_resistance_ohm / loop_ohm * pga_gain / pole;
   const double amplitude_counts = std::abs(adc_input_v) / adc_full_scale_v * adc_full_scale_counts;
   const double fundamental_counts = clipped_fundamental(amplitude_counts, adc_full_scale_counts);
   // A single DFT bin over N samples of a sine of amplitude A gives A x N / 2.

@@ -14,7 +14,8 @@ struct ExcitationRange {
 };
 ExcitationRange excitation_range(int range_field);
 
-constexpr double feedback_resistance_ohm = 100e3;
+// The board's transimpedance (feedback) resistor unless the board is told otherwise.
+constexpr double default_feedback_resistance_ohm = 100e3;
 constexpr double adc_full_scale_v = 1.5;          // peak input of the ADC, either polarity
 constexpr double adc_full_scale_counts = 2048.0;  // 12-bit two's complement
 constexpr int dft_samples = 1024;
@@ -23,12 +24,16 @@ constexpr double system_phase_offset_deg = 150.0;
 // Chip's scaling of the DFT accumulator to the 16-bit data registers: a 200 kOhm resistor
 // on range 1, gain x1, at 30 kHz reads a magnitude of about 9738.
 constexpr double dft_output_scale = 0.027942;
+// Data-register counts per component (real or imaginary), rms, that one LSB rms of
+// white noise per ADC sample leaves after the DFT: sqrt(N / 2) x the output scale.
+double dft_noise_counts_per_lsb();
 
 struct MeasurementConditions {
   double frequency_hz = 0.0;
   std::complex<double> dut_ohm;  // may be infinite (open circuit)
   int range_field = 0;
   bool pga_x1 = true;
+  double feedback_resistance_ohm = default_feedback_resistance_ohm;
 };
 
 // Noise-free DFT result (real, imaginary) in data-register counts, before rounding to the

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,6 +31,12 @@ constexpr std::size_t longest_path = 512;
 // Far above what fits the USB controller's program memory.
 constexpr std::uintmax_t largest_image_bytes = 1 << 20;
 constexpr const char* default_dut = "R200k";
+
+void check_feedback_resistance(double ohm) {
+  if (!(ohm > 0.0) || !std::isfinite(ohm)) {
+    throw std::invalid_argument("the feedback resistor must be a positive number of ohms");
+  }
+}
 
 std::optional<std::string> read_image(const std::uint8_t* path) {
   std::string name;
@@ -62,12 +69,15 @@ struct VirtualBoard::Impl {
 
   Impl(util::Clock& c, VirtualBoardOptions o)
       : clock(c), options(o), dut(circuit::CircuitExpression::parse(default_dut)) {
+    check_feedback_resistance(options.feedback_resistance_ohm);
     const int count = std::clamp(options.boards_attached, 0, 127);
     for (int i = 0; i < count; ++i) {
       Board board;
       board.id = static_cast<std::uint8_t>(i + 1);
-      board.chip = std::make_unique<ChipModel>(dut, faults, options.noise_seed + i,
-                                               options.noise_rms_fraction);
+      board.chip =
+          std::make_unique<ChipModel>(dut, faults, options.noise_seed + i,
+                                      options.noise_rms_fraction, options.adc_noise_lsb_rms);
+      board.chip->set_feedback_resistance(options.feedback_resistance_ohm);
       boards.push_back(std::move(board));
     }
   }
@@ -192,6 +202,20 @@ std::vector<std::string> VirtualBoard::active_faults() const {
 
 std::string VirtualBoard::fault_help() {
   return FaultSet::help();
+}
+
+}  // namespace quelnor::sim
+
+namespace quelnor::sim {
+
+void VirtualBoard::set_feedback_resistance(double ohm) {
+  check_feedback_resistance(ohm);
+  impl_->options.feedback_resistance_ohm = ohm;
+  for (Impl::Board& board : impl_->boards) board.chip->set_feedback_resistance(ohm);
+}
+
+double VirtualBoard::feedback_resistance() const {
+  return impl_->options.feedback_resistance_ohm;
 }
 
 }  // namespace quelnor::sim

@@ -19,6 +19,12 @@ struct VirtualBoardOptions {
   bool real_time = false;
   std::uint64_t noise_seed = 1;
   double noise_rms_fraction = 0.0005;  // of the signal, per data register pair
+  // White noise of each ADC sample in LSB rms (of 2048 full scale); the single-bin DFT
+  // averages it down by sqrt(512). Off by default so the classic window's recorded
+  // results stay as they are; 3 LSB is a realistic floor for the analyzer's tests.
+  double adc_noise_lsb_rms = 0.0;
+  // The board's transimpedance resistor between the impedance under test and the ADC.
+  double feedback_resistance_ohm = 100e3;
   int boards_attached = 1;
 };
 
@@ -41,6 +47,11 @@ class VirtualBoard final : public link::DriverLibrary {
   // previous circuit then stays.
   void set_dut(const std::string& expression);
   const std::string& dut() const;
+
+  // The feedback resistor fitted on the board, in ohms; a value that is not a positive
+  // finite number raises std::invalid_argument and the resistor stays as it was.
+  void set_feedback_resistance(double ohm);
+  double feedback_resistance() const;
 
   // Faults, by name (see fault_help()): args as the operator typed them. Unknown names or
   // bad arguments raise std::invalid_argument. "off NAME" / "off all" clear.

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,17 @@ TEST_F(Measurement, OverdrivenAdcSaturatesInsteadOfGrowing) {
   EXPECT_LT(measure(code_30khz, 0x00).magnitude(), 0.8 * 5.0 * gain_x1);
 }
 
+TEST_F(Measurement, MagnitudeFollowsTheFeedbackResistor) {
+  EXPECT_EQ(board.feedback_resistance(), 100e3);
+  const double at_100k = measure().magnitude();
+  board.set_feedback_resistance(50e3);
+  EXPECT_NEAR(measure().magnitude() / at_100k, 0.5, 0.002);
+  for (double refused : {0.0, -1e3, std::nan(""), HUGE_VAL}) {
+    EXPECT_THROW(board.set_feedback_resistance(refused), std::invalid_argument) << refused;
+  }
+  EXPECT_EQ(board.feedback_resistance(), 50e3);
+}
+
 TEST_F(Measurement, OpenCircuitGivesNoSignal) {
   board.set_dut("C0");
   const DataPoint point = measure();
@@ -138,8 +150,8 @@ TEST_F(Measurement, OpenCircuitGivesNoSignal) {
   EXPECT_EQ(point.imaginary, 0.0);
 }
 
-std::vector<DataPoint> noisy_points(std::uint64_t seed, const char* expression, int count) {
-  VirtualBoardOptions options;
+std::vector<DataPoint> noisy_points(std::uint64_t seed, const char* expression, int count,
+                                    VirtualBoardOptions options = {}) {
   options.noise_seed = seed;
   BoardSession session(options);
   EXPECT_TRUE(session.open());
@@ -159,6 +171,30 @@ TEST(NoisyMeasurement, NoiseIsAboutAHalfThousandthOfTheSignal) {
   const double relative_rms = std::sqrt(variance / static_cast<double>(points.size())) / mean;
   EXPECT_GT(relative_rms, 0.0002);
   EXPECT_LT(relative_rms, 0.001);
+}
+
+// Rms about the mean of the real parts, in data-register counts.
+double real_part_rms(const std::vector<DataPoint>& points) {
+  double mean = 0.0;
+  for (const DataPoint& p : points) mean += p.real;
+  mean /= static_cast<double>(points.size());
+  double variance = 0.0;
+  for (const DataPoint& p : points) variance += (p.real - mean) * (p.real - mean);
+  return std::sqrt(variance / static_cast<double>(points.size()));
+}
+
+TEST(NoisyMeasurement, AdcFloorAddsTheSameAbsoluteNoiseToSmallAndLargeSignals) {
+  VirtualBoardOptions options;
+  options.noise_rms_fraction = 0.0;
+  options.adc_noise_lsb_rms = 3.0;
+  // 3 LSB per sample over a 1024-sample DFT: 3 x sqrt(512) x 0.027942 = 1.90 counts.
+  const double expected = 3.0 * dft_noise_counts_per_lsb();
+  EXPECT_NEAR(expected, 1.897, 0.01);
+  for (const char* dut : {"R1k+C0", "R200k", "R20M"}) {
+    const double rms = real_part_rms(noisy_points(5, dut, 400, options));
+    EXPECT_GT(rms, 0.85 * expected) << dut;
+    EXPECT_LT(rms, 1.15 * expected) << dut;
+  }
 }
 
 TEST(NoisyMeasurement, SameSeedRepeatsTheSameDataAndAnotherSeedDoesNot) {

@@ -1,0 +1,114 @@
+// Parsing the program's command line and running the non-window parts.
+#include "cli/program.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <fstream>
+#include <istream>
+#include <optional>
+
+#include "app/command_line.h"
+#include "app/script_runner.h"
+#include "cli/calibrate_command.h"
+#include "cli/fit_command.h"
+#include "cli/kk_command.h"
+#include "cli/measure_command.h"
+#include "cli/opened_board.h"
+#include "util/version.h"
+
+namespace quelnor::cli {
+
+ProgramRequest run_command_line(const std::vector<std::string>& args, app::BoardKind default_board,
+                                std::istream& in, std::ostream& out, std::ostream& err) {
+  ProgramRequest request;
+  request.options.board = default_board;
+  CLI::App program("quelnor-eval: evaluation software for the Quelnor impedance converter board",
+                   "quelnor-eval");
+  // --help prints the classic usage with the subcommands; CLI11's own help stays on the
+  // subcommands.
+  program.set_help_flag();
+  bool help = false;
+  bool version = false;
+  std::string board;
+  std::optional<std::string> script;
+  std::optional<std::string> trace;
+  program.add_flag("-h,--help", help);
+  program.add_flag("--version", version);
+  program.add_option("--board", board);
+  program.add_option("--script", script);
+  program.add_option("--trace", trace);
+  int exit_code = 0;
+  add_calibrate_command(program, exit_code);
+  add_measure_command(program, exit_code);
+  add_fit_command(program, exit_code);
+  add_kk_command(program, exit_code);
+  for (CLI::App* command : program.get_subcommands([](CLI::App*) { return true; })) {
+    command->set_help_flag("-h,--help", "print this help and exit");
+  }
+
+  const auto refuse = [&](const std::string& reason) {
+    err << "quelnor-eval: " << reason << '\n' << app::usage_text();
+    request.exit_code = app::script_error;
+    return request;
+  };
+  std::vector<std::string> reversed(args.rbegin(), args.rend());
+  try {
+    program.parse(reversed);
+  } catch (const CLI::CallForHelp&) {
+    for (CLI::App* command : program.get_subcommands()) out << command->help();
+    return request;
+  } catch (const CLI::ParseError& e) {
+    const std::string what = e.what();
+    if (program.get_subcommands().empty()) return refuse(what);
+    err << "quelnor-eval: " << what << "\nRun with --help for the options.\n";
+    request.exit_code = app::script_error;
+    return request;
+  }
+  if (!program.get_subcommands().empty()) {
+    request.exit_code = exit_code;
+    return request;
+  }
+  if (version) {
+    out << "quelnor-eval " << util::program_version << '\n';
+    return request;
+  }
+  if (help) {
+    out << app::usage_text()
+        << "\nSubcommands (quelnor-eval NAME --help for their options):\n"
+           "  calibrate   measure a known reference and write or extend a calibration file\n"
+           "  measure     run a sweep plan and write a measurement file (CSV)\n";
+    return request;
+  }
+  if (!board.empty() || program.count("--board") > 0) {
+    if (board == "sim") {
+      request.options.board = app::BoardKind::sim;
+    } else if (board == "usb") {
+      request.options.board = app::BoardKind::usb;
+    } else {
+      return refuse("--board takes sim or usb, not \"" + board + "\"");
+    }
+  }
+  if (trace) {
+    if (trace->empty()) return refuse("--trace needs a file name");
+    request.options.trace_path = *trace;
+  }
+  request.options.executable_dir = program_dir();
+  if (script) {
+    if (*script == "-") {
+      request.exit_code = app::run_script(in, request.options, out, err);
+      return request;
+    }
+    std::ifstream file(*script);
+    if (!file) {
+      err << "quelnor-eval: cannot read the script \"" << *script << "\"\n";
+      request.exit_code = app::script_error;
+      return request;
+    }
+    request.exit_code = app::run_script(file, request.options, out, err);
+    return request;
+  }
+  request.window = Window::classic;
+  return request;
+}
+
+}  // namespace quelnor::cli
