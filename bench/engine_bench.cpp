@@ -62,7 +62,7 @@ struct Bench {
   CountingDriver counter{board};
   OkDialogs dialogs;
   link::USB_STUFF usb{counter, dialogs, QUELNOR_BIN_DIR};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, "quelnor-eval"};
   bool real_time_sleep = false;
   instrument::BoardAccess access{transport, clock, [this](double s) {
                                    clock.advance(s);

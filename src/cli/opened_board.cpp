@@ -125,7 +125,7 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
 #endif
     throw std::runtime_error(reason);
   }
-  i.transport = std::make_unique<link::RegisterTransport>(*i.usb, i.dialogs);
+  i.transport = std::make_unique<link::RegisterTransport>(*i.usb, i.dialogs, "quelnor-eval");
 #ifdef QUELNOR_HAVE_LIBUSB
   if (i.real_board) identity = usb_identity();
 #endif

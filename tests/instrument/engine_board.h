@@ -42,7 +42,7 @@ struct EngineBoard {
   link::TracingDriver tracer{board, [this](const std::string& line) { trace.push_back(line); }};
   ScriptedDialogs dialogs;
   link::USB_STUFF usb{tracer, dialogs, bin_dir()};
-  link::RegisterTransport transport{usb, dialogs};
+  link::RegisterTransport transport{usb, dialogs, "quelnor-eval"};
   instrument::BoardAccess access{transport, clock, [this](double s) { clock.advance(s); }};
   bool ready = false;
 };
