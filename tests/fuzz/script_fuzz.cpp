@@ -34,20 +34,21 @@ std::vector<std::string> blank_split(std::string_view line) {
   return words;
 }
 
-// How many servicings ahead the line's nested "pump N" prefixes reach; -1 when a count is
-// not a plain number below the limit (the runner refuses such a line anyway, or it would
-// reach farther than the guard).
+// How many servicings ahead the line's nested "pump N" prefixes reach; -1 when that is
+// farther than the guard covers. A count that is not a plain number ends the scan: the
+// runner refuses that line.
 std::int64_t pump_reach(const std::vector<std::string>& words) {
   std::int64_t reach = 0;
   for (std::size_t i = 0; i + 1 < words.size() && words[i] == "pump"; i += 2) {
     const std::string& count = words[i + 1];
-    if (count.empty() || count.size() > 4) return -1;
     for (const char c : count) {
-      if (c < '0' || c > '9') return -1;
+      if (c < '0' || c > '9') return reach;
     }
+    if (count.size() > 4) return -1;
     reach += std::stoll(count);
+    if (reach > farthest_pump) return -1;
   }
-  return reach <= farthest_pump ? reach : -1;
+  return reach;
 }
 
 }  // namespace
