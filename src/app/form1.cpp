@@ -108,7 +108,6 @@ void Form1::load_option(model::OptionButton model::Form1Controls::*option) {
 }
 
 void Form1::Command2_Click() {
-  model::Form1Controls& form = controls();
   session_.Strip1.clear();
   session_.Strip2.clear();
   enter(WorkflowState::programmed);

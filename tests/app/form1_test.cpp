@@ -8,9 +8,12 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "app/workflow.h"
 #include "app_fixture.h"
+#include "model/form1_control_table.h"
 
 namespace quelnor::test {
 namespace {
@@ -78,6 +81,34 @@ Enabled workflow_state(AppUnderTest& t) {
   Enabled state;
   for (const char* name : workflow_controls) state.push_back(enabled_of(t, name) ? 1 : 0);
   return state;
+}
+
+// The state table in the code against the states above, control by control.
+TEST(WorkflowTable, EachStateEnablesExactlyItsControls) {
+  const std::pair<app::WorkflowState, Enabled> states[] = {
+      {app::WorkflowState::not_programmed, not_programmed},
+      {app::WorkflowState::programmed, programmed},
+      {app::WorkflowState::calibrated, calibrated},
+      {app::WorkflowState::swept, swept}};
+  for (const auto& [state, expected] : states) {
+    model::Form1Controls form;
+    app::enter_workflow_state(form, state);
+    Enabled got;
+    for (const char* name : workflow_controls) {
+      const model::ControlEntry* entry = model::find_control_entry(name);
+      ASSERT_NE(entry, nullptr) << name;
+      got.push_back(std::visit(
+          [](auto* control) {
+            if constexpr (requires { control->enabled; }) {
+              return control->enabled ? 1 : 0;
+            } else {
+              return -1;  // a control without an enabled state
+            }
+          },
+          entry->in(form)));
+    }
+    EXPECT_EQ(got, expected) << static_cast<int>(state);
+  }
 }
 
 struct WorkflowCase {

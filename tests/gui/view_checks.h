@@ -42,7 +42,9 @@ inline void expect_view_matches_model(gui::MainWindow& window, model::Form1Contr
                      ASSERT_NE(edit, nullptr) << name;
                      EXPECT_EQ(edit->text(), q(box->text)) << name;
                      EXPECT_EQ(edit->isEnabled(), box->enabled) << name;
-                     if (box->max_length > 0) EXPECT_EQ(edit->maxLength(), box->max_length) << name;
+                     if (box->max_length > 0) {
+                       EXPECT_EQ(edit->maxLength(), box->max_length) << name;
+                     }
                    },
                    [&](const model::OptionButton* option) {
                      auto* button = qobject_cast<QAbstractButton*>(widget);
