@@ -39,7 +39,10 @@ std::vector<std::complex<double>> sweep(sim::testing::BoardSession& session) {
 Spectrum measure(const std::string& drift_percent_per_s) {
   sim::VirtualBoardOptions options;  // the board's own noise
   sim::testing::BoardSession session(options);
-  EXPECT_TRUE(session.open());
+  if (!session.open()) {
+    ADD_FAILURE() << "the virtual board did not open (firmware image missing?)";
+    return {};
+  }
   session.board.set_dut(reference);
   const auto calibration = sweep(session);
   session.board.set_dut(circuit_under_test);
@@ -64,6 +67,7 @@ Spectrum measure(const std::string& drift_percent_per_s) {
 
 TEST(BoardSpectrumKk, ASteadyCircuitPassesAtTheBoardsNoise) {
   const Spectrum spectrum = measure("");
+  ASSERT_EQ(spectrum.points.size(), static_cast<std::size_t>(points));
   // The measurement is the circuit, to the board's noise.
   const auto circuit = circuit::CircuitExpression::parse(circuit_under_test);
   for (const SpectrumPoint& p : spectrum.points) {
@@ -77,6 +81,7 @@ TEST(BoardSpectrumKk, ASteadyCircuitPassesAtTheBoardsNoise) {
 
 TEST(BoardSpectrumKk, TheSameCircuitDriftingDuringTheSweepFailsNamingFrequencies) {
   const Spectrum spectrum = measure("5");
+  ASSERT_EQ(spectrum.points.size(), static_cast<std::size_t>(points));
   const KkResult r = lin_kk(spectrum);
   EXPECT_FALSE(r.valid) << r.verdict;
   ASSERT_FALSE(r.failing_frequencies_hz.empty());
