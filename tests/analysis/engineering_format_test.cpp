@@ -1,0 +1,50 @@
+// Engineering-unit texts of readouts.
+#include "analysis/engineering_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace quelnor::analysis {
+namespace {
+
+TEST(EngineeringFormat, Table) {
+  struct Case {
+    double value;
+    const char* unit;
+    int digits;
+    const char* text;
+  };
+  const Case cases[] = {
+      {4.7e-9, "F", 3, "4.7 nF"},
+      {12345, "Ohm", 3, "12.3 kOhm"},
+      {-152.87, "Ohm", 3, "-153 Ohm"},
+      {999.96, "Ohm", 3, "1 kOhm"},  // rounding carries into the next prefix
+      {999.4, "Ohm", 3, "999 Ohm"},
+      {0.5, "Ohm", 3, "500 mOhm"},
+      {1.0411e-6, "F", 3, "1.04 uF"},
+      {100e3, "Hz", 4, "100 kHz"},
+      {31622.776, "Hz", 4, "31.62 kHz"},
+      {2.5e9, "Hz", 2, "2.5 GHz"},
+      {1e-18, "F", 3, "0.001 fF"},  // below the smallest prefix
+      {1.5e15, "Ohm", 3, "1500 TOhm"},  // above the largest
+      {0.0, "Ohm", 3, "0 Ohm"},
+      {-0.0, "Ohm", 3, "0 Ohm"},
+      {std::nan(""), "F", 3, "-"},
+      {INFINITY, "", 3, "inf"},
+      {-INFINITY, "Ohm", 3, "-inf Ohm"},
+      {15.287, "", 3, "15.3"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(engineering_text(c.value, c.unit, c.digits), c.text) << c.value;
+  }
+}
+
+TEST(EngineeringFormat, Phase) {
+  EXPECT_EQ(phase_text(-86.2574), "-86.3 deg");
+  EXPECT_EQ(phase_text(0.01), "0 deg");
+  EXPECT_EQ(phase_text(std::nan("")), "-");
+}
+
+}  // namespace
+}  // namespace quelnor::analysis
