@@ -3,7 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cctype>
+#include <charconv>
 #include <cstdio>
+#include <utility>
 
 namespace quelnor::analysis {
 namespace {
@@ -53,6 +56,37 @@ std::string engineering_text(double value, std::string_view unit, int significan
 std::string phase_text(double phase_deg) {
   if (std::isnan(phase_deg)) return "-";
   return trimmed_fixed(phase_deg, 1) + " deg";
+}
+
+}  // namespace quelnor::analysis
+
+namespace quelnor::analysis {
+
+std::optional<double> engineering_value(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  double value = 0.0;
+  const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (result.ec != std::errc() || !std::isfinite(value)) return std::nullopt;
+  std::string_view rest(result.ptr, text.data() + text.size() - result.ptr);
+  while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+  if (rest.empty()) return value;
+  static constexpr std::pair<char, double> prefixes[] = {{'f', 1e-15}, {'p', 1e-12}, {'n', 1e-9}, {'u', 1e-6},
+                                                         {'m', 1e-3},  {'k', 1e3},    {'K', 1e3},  {'M', 1e6},
+                                                         {'G', 1e9},   {'T', 1e12}};
+  double scale = 1.0;
+  for (const auto& [letter, factor] : prefixes) {
+    // A prefix letter counts when it ends the text or a unit follows it ("5 m", "5 mOhm").
+    if (rest.front() == letter && (rest.size() == 1 || std::isalpha(static_cast<unsigned char>(rest[1])))) {
+      scale = factor;
+      rest.remove_prefix(1);
+      break;
+    }
+  }
+  for (char c : rest) {
+    if (!std::isalpha(static_cast<unsigned char>(c))) return std::nullopt;
+  }
+  return value * scale;
 }
 
 }  // namespace quelnor::analysis

@@ -1,6 +1,7 @@
 // Numbers in engineering units for readouts: "4.7 nF", "12.3 kOhm", "-152 Ohm".
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,5 +14,14 @@ std::string engineering_text(double value, std::string_view unit, int significan
 
 // The phase as "-45.2 deg" (one decimal) for readouts.
 std::string phase_text(double phase_deg);
+
+}  // namespace quelnor::analysis
+
+namespace quelnor::analysis {
+
+// A typed value such as "12.3k", "4.7 nF", "100 kHz", "1e4", "2.2M": a number, an optional
+// SI prefix (f p n u m k M G T; 'M' is mega, 'm' milli) and an optional unit that is
+// ignored. Empty when the text is not such a value.
+std::optional<double> engineering_value(std::string_view text);
 
 }  // namespace quelnor::analysis
