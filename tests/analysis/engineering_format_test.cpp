@@ -48,3 +48,23 @@ TEST(EngineeringFormat, Phase) {
 
 }  // namespace
 }  // namespace quelnor::analysis
+
+namespace quelnor::analysis {
+namespace {
+
+TEST(EngineeringValue, TypedValues) {
+  const std::pair<const char*, double> good[] = {
+      {"12.3k", 12.3e3}, {"100 kHz", 100e3}, {" 4.7 nF ", 4.7e-9}, {"1e4", 1e4}, {"2.2M", 2.2e6},
+      {"5 m", 5e-3},     {"5 mOhm", 5e-3},   {"100 Hz", 100.0},    {"-3u", -3e-6}, {"1 Ohm", 1.0}};
+  for (const auto& [text, value] : good) {
+    const auto parsed = engineering_value(text);
+    ASSERT_TRUE(parsed) << text;
+    EXPECT_DOUBLE_EQ(*parsed, value) << text;
+  }
+  for (const char* bad : {"", "k", "12..3", "1e999", "12 k3", "nan", "1,5k"}) {
+    EXPECT_FALSE(engineering_value(bad)) << bad;
+  }
+}
+
+}  // namespace
+}  // namespace quelnor::analysis
