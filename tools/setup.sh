@@ -10,7 +10,7 @@ case "$mode" in
 esac
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
-packages=(g++ cmake make pkg-config qt6-base-dev qt6-charts-dev libusb-1.0-0-dev
+packages=(g++ cmake make pkg-config qt6-base-dev qt6-charts-dev qt6-svg-dev nlohmann-json3-dev libusb-1.0-0-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
 
 missing=()

@@ -90,7 +90,7 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
   progress_ = new QProgressBar;
   progress_->setRange(0, 1);
   progress_->setValue(0);
-  progress_->setFormat("%v / %m points");
+  progress_->setFormat("No run yet");
   status_ = new QLabel("Ready");
   run_row->addWidget(single_);
   run_row->addWidget(continuous_button_);
@@ -167,6 +167,7 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
   split->addWidget(view_side);
   split->addWidget(boxed("Memory traces", memory_panel_));
   split->setStretchFactor(1, 1);
+  split->setSizes({260, 800, 240});
   outer->addWidget(split, 1);
   setCentralWidget(central);
   build_menus();
@@ -336,6 +337,8 @@ void AnalyzerWindow::begin_sweep(const SweepPlan& plan) {
   ++pass_;
   traces_.live() = analysis::Spectrum{};
   traces_.live().points.reserve(plan.points);
+  points_done_ = 0;
+  points_total_ = plan.points;
   progress_->setRange(0, plan.points);
   progress_->setValue(0);
   run_clock_.start();
@@ -357,6 +360,8 @@ bool AnalyzerWindow::take_calibration(double reference_ohm) {
   stop_requested_ = false;
   calibrating_ = true;
   running_plan_ = *plan;
+  points_done_ = 0;
+  points_total_ = plan->points;
   progress_->setRange(0, plan->points);
   progress_->setValue(0);
   run_clock_.start();
@@ -374,20 +379,28 @@ void AnalyzerWindow::stop() {
   show_status("Stopping before the next point");
 }
 
+// Each point is only kept here; the progress bar and the views follow at the next refresh
+// tick, so a fast sweep never makes the window repaint once per point.
 void AnalyzerWindow::on_point(const analysis::SpectrumPoint& point, int index, int total) {
   if (!calibrating_) traces_.live().points.push_back(point);
-  const int done = index + 1;
-  progress_->setMaximum(total);
-  progress_->setValue(done);
+  points_done_ = index + 1;
+  points_total_ = total;
+  schedule_refresh();
+}
+
+void AnalyzerWindow::refresh_progress() {
+  if (points_total_ <= 0) return;
+  progress_->setMaximum(points_total_);
+  progress_->setValue(points_done_);
   const double elapsed_s = run_clock_.elapsed() / 1000.0;
-  const double left_s = elapsed_s / done * (total - done);
+  const double left_s = points_done_ > 0 ? elapsed_s / points_done_ * (points_total_ - points_done_) : 0.0;
   progress_->setFormat(QString("%v / %m points, %1 s left").arg(left_s, 0, 'f', left_s < 10 ? 1 : 0));
-  if (!calibrating_) schedule_refresh();
 }
 
 void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
   if (calibrating_) {
     calibrating_ = false;
+    refresh_progress();
     set_running(false);
     if (spectrum.partial) {
       show_status("Calibration stopped; the previous calibration stays in force.");
@@ -492,6 +505,7 @@ PlotWidget* AnalyzerWindow::plot(Tab tab) const {
 
 void AnalyzerWindow::refresh_now() {
   refresh_timer_->stop();
+  refresh_progress();
   const int tab = tabs_->currentIndex();
   if (PlotWidget* p = plot(static_cast<Tab>(tab))) {
     const ViewData v = view_data(static_cast<ViewKind>(tab), view_settings_, traces_);

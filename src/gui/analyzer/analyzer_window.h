@@ -113,6 +113,7 @@ class AnalyzerWindow final : public QMainWindow {
   void on_point(const analysis::SpectrumPoint& point, int index, int total);
   void on_finished(const analysis::Spectrum& spectrum);
   void on_failed(const QString& message);
+  void refresh_progress();
   void set_running(bool running);
   void show_error(const QString& text, bool offer_reconnect);
   void show_status(const QString& text);
@@ -142,6 +143,8 @@ class AnalyzerWindow final : public QMainWindow {
   bool calibrating_ = false;
   bool stop_requested_ = false;
   int pass_ = 0;
+  int points_done_ = 0;
+  int points_total_ = 0;
   SweepPlan running_plan_;
   QElapsedTimer run_clock_;
 

@@ -14,7 +14,7 @@ namespace quelnor::gui::analyzer {
 namespace {
 
 constexpr double left_margin = 74;
-constexpr double right_margin = 14;
+constexpr double right_margin = 26;  // room for the last frequency label
 constexpr double top_margin = 6;
 constexpr double bottom_margin = 40;
 constexpr double legend_height = 18;
@@ -35,16 +35,57 @@ double clamp_px(double v, double low, double high) {
   return std::clamp(v, low - pad, high + pad);
 }
 
-void draw_curve(QPainter& painter, const PlotCurve& curve, const QRectF& area, const AxisRange& x,
-                const AxisRange& y) {
-  const std::size_t n = std::min(curve.x.size(), curve.y.size());
-  if (n == 0) return;
-  QPen pen(curve.color, 1.6, curve.style);
+// A value on the axis's own scale: its logarithm on a log axis (NaN where it has none).
+double scaled_value(bool log, double v) {
+  if (!log) return v;
+  return v > 0.0 ? std::log10(v) : std::numeric_limits<double>::quiet_NaN();
+}
+
+// One axis's mapping from scaled values to pixels: a multiply and an add per point.
+struct PixelMap {
+  PixelMap(const AxisRange& a, double origin, double length)
+      : low(scaled_value(a.log, a.low)), high(scaled_value(a.log, a.high)) {
+    scale = length / (high - low);
+    offset = origin - low * scale;
+  }
+  double operator()(double scaled) const { return offset + scaled * scale; }
+  double low, high;
+  double scale = 0.0;
+  double offset = 0.0;
+};
+
+// `sx`, `sy`: the curve's values already on the axes' scales (see scaled_value), so a
+// redraw takes no logarithms.
+void draw_curve(QPainter& painter, const PlotCurve& curve, const std::vector<double>& sx,
+                const std::vector<double>& sy, const QRectF& area, const AxisRange& x, const AxisRange& y) {
+  const PixelMap map_x(x, area.left(), area.width());
+  const PixelMap map_y(y, area.bottom(), -area.height());
+  const std::size_t count = std::min(sx.size(), sy.size());
+  std::size_t begin = 0;
+  std::size_t end = count;
+  if (end == 0) return;
+  const bool rising = std::is_sorted(curve.x.begin(), curve.x.begin() + static_cast<long>(end));
+  if (rising) {
+    // Only the points in view, and one beyond each side so the line reaches the edges.
+    const double low = std::min(map_x.low, map_x.high);
+    const double high = std::max(map_x.low, map_x.high);
+    const auto from = sx.begin();
+    const auto to = sx.begin() + static_cast<long>(count);
+    // NaN (x <= 0 on a log axis) sorts nowhere; such points are skipped below anyway.
+    begin = static_cast<std::size_t>(std::lower_bound(from, to, low, [](double a, double b) { return a < b; }) - from);
+    end = static_cast<std::size_t>(std::upper_bound(from, to, high, [](double a, double b) { return a < b; }) - from);
+    if (begin > 0) --begin;
+    if (end < count) ++end;
+  }
+  // More points than pixels: thin aliased lines, which the raster engine draws fastest
+  // and which look the same at that density.
+  const bool dense = end - begin > 2 * static_cast<std::size_t>(area.width());
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, !dense);
+  QPen pen(curve.color, dense ? 1.0 : 1.6, curve.style);
   pen.setCosmetic(true);
   painter.setPen(pen);
-  const bool rising = std::is_sorted(curve.x.begin(), curve.x.begin() + n);
   QPolygonF line;
-  line.reserve(static_cast<int>(std::min<std::size_t>(n, 4 * area.width() + 8)));
   const auto flush = [&] {
     if (line.size() == 1) painter.drawPoint(line.front());
     if (line.size() > 1) painter.drawPolyline(line);
@@ -61,9 +102,9 @@ void draw_curve(QPainter& painter, const PlotCurve& curve, const QRectF& area, c
     if (last != first) line << last;
     column = std::numeric_limits<long>::min();
   };
-  for (std::size_t i = 0; i < n; ++i) {
-    const double px = px_of(area, x, curve.x[i]);
-    const double py = py_of(area, y, curve.y[i]);
+  for (std::size_t i = begin; i < end; ++i) {
+    const double px = map_x(sx[i]);
+    const double py = map_y(sy[i]);
     if (!std::isfinite(px) || !std::isfinite(py)) {
       flush_column();
       flush();
@@ -89,6 +130,7 @@ void draw_curve(QPainter& painter, const PlotCurve& curve, const QRectF& area, c
   }
   flush_column();
   flush();
+  painter.restore();
 }
 
 }  // namespace
@@ -112,6 +154,17 @@ void PlotWidget::set_data(std::vector<PlotPane> panes, const QString& x_label, b
   x_is_frequency_ = x_is_frequency;
   equal_scale_ = equal_scale;
   y_.resize(panes_.size());
+  scaled_.assign(panes_.size(), {});
+  for (std::size_t i = 0; i < panes_.size(); ++i) {
+    for (const PlotCurve& c : panes_[i].curves) {
+      ScaledCurve sc;
+      sc.x.reserve(c.x.size());
+      sc.y.reserve(c.y.size());
+      for (double v : c.x) sc.x.push_back(scaled_value(x_log_, v));
+      for (double v : c.y) sc.y.push_back(scaled_value(panes_[i].y_log, v));
+      scaled_[i].push_back(std::move(sc));
+    }
+  }
   auto_scale();
   update();
 }
@@ -190,7 +243,7 @@ void PlotWidget::render_plot(QPainter& painter, QSize size) const {
     const AxisRange& y = l.y.empty() ? AxisRange{} : l.y[i];
     painter.setPen(QPen(QColor(225, 225, 225), 0));
     const bool bottom_pane = i + 1 == l.areas.size();
-    for (double v : axis_ticks(l.x, std::max(2, int(area.width() / 90)))) {
+    for (double v : axis_ticks(l.x, std::max(2, int(area.width() / 80)))) {
       const double px = px_of(area, l.x, v);
       painter.setPen(QPen(QColor(225, 225, 225), 0));
       painter.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
@@ -200,7 +253,7 @@ void PlotWidget::render_plot(QPainter& painter, QSize size) const {
         painter.drawText(QPointF(px - metrics.horizontalAdvance(text) / 2, area.bottom() + metrics.height()), text);
       }
     }
-    for (double v : axis_ticks(y, std::max(2, int(area.height() / 40)))) {
+    for (double v : axis_ticks(y, std::max(2, int(area.height() / 28)))) {
       const double py = py_of(area, y, v);
       painter.setPen(QPen(QColor(225, 225, 225), 0));
       painter.drawLine(QPointF(area.left(), py), QPointF(area.right(), py));
@@ -221,12 +274,14 @@ void PlotWidget::render_plot(QPainter& painter, QSize size) const {
       painter.restore();
       painter.save();
       painter.setClipRect(area.adjusted(-1, -1, 1, 1));
-      for (const PlotCurve& curve : pane.curves) draw_curve(painter, curve, area, l.x, y);
+      for (std::size_t c = 0; c < pane.curves.size(); ++c) {
+        draw_curve(painter, pane.curves[c], scaled_[i][c].x, scaled_[i][c].y, area, l.x, y);
+      }
       painter.restore();
-      // Legend above the pane.
+      // Legend above the first pane; the others show the same traces.
       double lx = area.left();
       for (const PlotCurve& curve : pane.curves) {
-        if (curve.name.isEmpty()) continue;
+        if (curve.name.isEmpty() || i > 0) continue;
         painter.setPen(QPen(curve.color, 2, curve.style));
         painter.drawLine(QPointF(lx, area.top() - 8), QPointF(lx + 18, area.top() - 8));
         painter.setPen(Qt::black);

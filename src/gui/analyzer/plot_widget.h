@@ -94,6 +94,12 @@ class PlotWidget final : public QWidget {
   void auto_scale();
 
   std::vector<PlotPane> panes_;
+  // Each curve's values on its axes' scales (logarithms on log axes), taken once per
+  // set_data so a redraw, a pan or a zoom takes none.
+  struct ScaledCurve {
+    std::vector<double> x, y;
+  };
+  std::vector<std::vector<ScaledCurve>> scaled_;
   QString x_label_;
   bool x_log_ = true;
   bool x_is_frequency_ = true;

@@ -2,7 +2,6 @@
 #include "gui/analyzer/view_curves.h"
 
 #include <cmath>
-#include <functional>
 #include <numbers>
 
 #include "analysis/impedance_quantities.h"
@@ -12,7 +11,6 @@
 namespace quelnor::gui::analyzer {
 namespace {
 
-using analysis::ImpedanceQuantities;
 
 struct Shown {
   QString name;
@@ -34,7 +32,9 @@ std::vector<Shown> shown_traces(const TraceSet& traces) {
   return shown;
 }
 
-using Quantity = std::function<double(const ImpedanceQuantities&)>;
+// One plotted quantity of a point; plain functions, so a 100,000-point curve is built
+// without computing every derived quantity of every point.
+using Quantity = double (*)(double frequency_hz, std::complex<double> z);
 
 PlotCurve curve_of(const Shown& s, const Quantity& x, const Quantity& y, bool keep_frequency) {
   PlotCurve c;
@@ -45,15 +45,22 @@ PlotCurve curve_of(const Shown& s, const Quantity& x, const Quantity& y, bool ke
   c.x.reserve(points.size());
   c.y.reserve(points.size());
   for (const analysis::SpectrumPoint& p : points) {
-    const ImpedanceQuantities q = analysis::impedance_quantities(p.frequency_hz, p.impedance_ohm);
-    c.x.push_back(x(q));
-    c.y.push_back(y(q));
+    c.x.push_back(x(p.frequency_hz, p.impedance_ohm));
+    c.y.push_back(y(p.frequency_hz, p.impedance_ohm));
     if (keep_frequency) c.frequency_hz.push_back(p.frequency_hz);
   }
   return c;
 }
 
-const Quantity frequency = [](const ImpedanceQuantities& q) { return q.frequency_hz; };
+double frequency(double f, std::complex<double>) { return f; }
+double magnitude(double, std::complex<double> z) { return std::abs(z); }
+double phase_deg(double, std::complex<double> z) { return std::arg(z) * 180.0 / std::numbers::pi; }
+double resistance(double, std::complex<double> z) { return z.real(); }
+double reactance(double, std::complex<double> z) { return z.imag(); }
+double minus_reactance(double, std::complex<double> z) { return -z.imag(); }
+// G and B as impedance_quantities defines them (NaN for a short circuit).
+double conductance(double f, std::complex<double> z) { return analysis::impedance_quantities(f, z).conductance_s; }
+double susceptance(double f, std::complex<double> z) { return analysis::impedance_quantities(f, z).susceptance_s; }
 
 struct PaneSpec {
   QString label;
@@ -64,14 +71,11 @@ struct PaneSpec {
 std::vector<PaneSpec> pane_specs(ViewKind kind, const ViewSettings& s) {
   switch (kind) {
     case ViewKind::bode:
-      return {{"|Z| (Ohm)", s.log_magnitude, [](const ImpedanceQuantities& q) { return q.magnitude_ohm; }},
-              {"Phase (deg)", false, [](const ImpedanceQuantities& q) { return q.phase_deg; }}};
+      return {{"|Z| (Ohm)", s.log_magnitude, magnitude}, {"Phase (deg)", false, phase_deg}};
     case ViewKind::resistance_reactance:
-      return {{"R (Ohm)", s.log_resistance, [](const ImpedanceQuantities& q) { return q.resistance_ohm; }},
-              {"X (Ohm)", false, [](const ImpedanceQuantities& q) { return q.reactance_ohm; }}};
+      return {{"R (Ohm)", s.log_resistance, resistance}, {"X (Ohm)", false, reactance}};
     case ViewKind::conductance_susceptance:
-      return {{"G (S)", s.log_resistance, [](const ImpedanceQuantities& q) { return q.conductance_s; }},
-              {"B (S)", false, [](const ImpedanceQuantities& q) { return q.susceptance_s; }}};
+      return {{"G (S)", s.log_resistance, conductance}, {"B (S)", false, susceptance}};
     case ViewKind::nyquist:
     case ViewKind::difference:
       break;
@@ -112,9 +116,7 @@ ViewData view_data(ViewKind kind, const ViewSettings& settings, const TraceSet& 
     v.equal_scale = true;
     PlotPane pane{"-X (Ohm)", false, {}};
     for (const Shown& s : shown) {
-      pane.curves.push_back(curve_of(
-          s, [](const ImpedanceQuantities& q) { return q.resistance_ohm; },
-          [](const ImpedanceQuantities& q) { return -q.reactance_ohm; }, true));
+      pane.curves.push_back(curve_of(s, resistance, minus_reactance, true));
     }
     v.panes.push_back(std::move(pane));
     return v;
@@ -157,9 +159,8 @@ std::vector<PlotMarkerPoint> view_markers(ViewKind kind, const ViewSettings& set
                                           const std::vector<MarkerValue>& markers) {
   std::vector<PlotMarkerPoint> points;
   for (const MarkerValue& m : markers) {
-    const ImpedanceQuantities q = analysis::impedance_quantities(m.frequency_hz, m.impedance_ohm);
     if (kind == ViewKind::nyquist) {
-      points.push_back({m.marker, 0, QPointF(q.resistance_ohm, -q.reactance_ohm)});
+      points.push_back({m.marker, 0, QPointF(m.impedance_ohm.real(), -m.impedance_ohm.imag())});
       continue;
     }
     if (kind == ViewKind::difference) {
@@ -181,7 +182,8 @@ std::vector<PlotMarkerPoint> view_markers(ViewKind kind, const ViewSettings& set
     }
     const std::vector<PaneSpec> specs = pane_specs(kind, settings);
     for (std::size_t pane = 0; pane < specs.size(); ++pane) {
-      points.push_back({m.marker, static_cast<int>(pane), QPointF(m.frequency_hz, specs[pane].value(q))});
+      points.push_back(
+          {m.marker, static_cast<int>(pane), QPointF(m.frequency_hz, specs[pane].value(m.frequency_hz, m.impedance_ohm))});
     }
   }
   return points;

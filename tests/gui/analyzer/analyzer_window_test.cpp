@@ -51,7 +51,7 @@ TEST_F(AnalyzerFixture, SingleSweepFillsEveryViewAndTheProgress) {
   const AxisRange x = nyquist->x_range();
   const AxisRange y = nyquist->y_range(0);
   const QSize size = nyquist->size();
-  EXPECT_NEAR((x.high - x.low) / (y.high - y.low), double(size.width() - 88) / (size.height() - 64), 0.01);
+  EXPECT_NEAR((x.high - x.low) / (y.high - y.low), double(size.width() - 100) / (size.height() - 64), 0.01);
   // The sweep's metadata says what the calibration was.
   EXPECT_EQ(live.metadata.back().first, "calibration");
   EXPECT_EQ(live.warnings.at(0), "No calibration is in force: the readings are uncorrected and may be far off.");
@@ -93,8 +93,8 @@ TEST_F(AnalyzerFixture, ClickPlacesAMarkerAndDragMovesIt) {
   QApplication::sendEvent(bode, &release);
   ASSERT_EQ(window->marker_rows().size(), 1u);
   const double placed = window->marker_rows()[0].frequency_hz;
-  // The plot area starts 74 px from the left and ends 14 px from the right.
-  const double t = (at.x() - 74) / (bode->width() - 88);
+  // The plot area starts 74 px from the left and ends 26 px from the right.
+  const double t = (at.x() - 74) / (bode->width() - 100);
   const AxisRange x = bode->x_range();
   EXPECT_NEAR(placed, x.low * std::pow(x.high / x.low, t), 1e-6 * placed);
   // Drag it 100 px to the right: a higher frequency, still read on the trace.
