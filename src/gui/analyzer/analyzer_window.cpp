@@ -160,7 +160,8 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
   auto* plan_scroll = new QScrollArea;
   plan_scroll->setWidget(plan_panel_);
   plan_scroll->setWidgetResizable(true);
-  plan_scroll->setMinimumWidth(250);
+  plan_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);  // the texts wrap instead
+  plan_scroll->setMinimumWidth(plan_panel_->sizeHint().width() + 24);
   memory_panel_ = new MemoryPanel;
   auto* split = new QSplitter(Qt::Horizontal);
   split->addWidget(plan_scroll);

@@ -100,8 +100,9 @@ void MarkerPanel::show_markers(const std::vector<MarkerRow>& rows, int active_ma
       cells[c_cp] = eng(q.parallel_capacitance_f, "F");
       cells[c_ls] = eng(q.series_inductance_h, "H");
       cells[c_lp] = eng(q.parallel_inductance_h, "H");
-      cells[c_q] = eng(q.quality_factor, "");
-      cells[c_d] = eng(q.dissipation_factor, "");
+      // Q and D are plain ratios: "0.282", not "282 m".
+      cells[c_q] = QString::number(q.quality_factor, 'g', 4);
+      cells[c_d] = QString::number(q.dissipation_factor, 'g', 4);
     } else {
       cells[c_magnitude] = "outside the trace";
     }

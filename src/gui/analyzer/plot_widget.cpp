@@ -10,6 +10,8 @@
 #include <cmath>
 #include <limits>
 
+#include "analysis/engineering_format.h"
+
 namespace quelnor::gui::analyzer {
 namespace {
 
@@ -131,6 +133,15 @@ void draw_curve(QPainter& painter, const PlotCurve& curve, const std::vector<dou
   flush_column();
   flush();
   painter.restore();
+}
+
+// "Frequency (Hz)" and 8160 read "Frequency 8.16 kHz"; a label without a unit in
+// parentheses gives the bare number.
+QString readout(const QString& label, double value) {
+  const int open = label.lastIndexOf(" (");
+  const QString name = open < 0 ? label : label.left(open);
+  const QString unit = open < 0 ? QString() : label.mid(open + 2).chopped(1);
+  return name + " " + QString::fromStdString(analysis::engineering_text(value, unit.toStdString(), 4));
 }
 
 }  // namespace
@@ -433,9 +444,7 @@ void PlotWidget::mouseMoveEvent(QMouseEvent* event) {
     const double x = axis_value(l.x, (pos.x() - area.left()) / area.width());
     const double y = axis_value(l.y[pane], (area.bottom() - pos.y()) / area.height());
     hover_pos_ = pos;
-    hover_text_ = QString("%1 %2   %3 %4")
-                      .arg(x_label_.section(' ', 0, 0), QString::fromStdString(tick_label(x)),
-                           panes_[pane].y_label.section(' ', 0, 0), QString::fromStdString(tick_label(y)));
+    hover_text_ = readout(x_label_, x) + "   " + readout(panes_[pane].y_label, y);
   }
   emit hover_changed(hover_text_);
   update();

@@ -78,6 +78,7 @@ TEST_F(AnalyzerFixture, MarkerReadsInterpolatedValuesInEngineeringUnits) {
   EXPECT_EQ(panel.cell(0, MarkerPanel::c_ls), "-");      // capacitive: no inductance shown
   EXPECT_EQ(panel.cell(0, MarkerPanel::c_lp), "-");
   EXPECT_EQ(panel.cell(0, MarkerPanel::c_d), "1.592");   // 1 / (w R C)
+  EXPECT_EQ(panel.cell(0, MarkerPanel::c_q), "0.6283");  // w R C
   // Markers appear on the Bode plot, one per pane.
   const PlotWidget* bode = window->plot(AnalyzerWindow::bode_tab);
   EXPECT_EQ(bode->panes().size(), 2u);
@@ -108,7 +109,9 @@ TEST_F(AnalyzerFixture, ClickPlacesAMarkerAndDragMovesIt) {
   ASSERT_EQ(window->marker_rows().size(), 1u);
   EXPECT_GT(window->marker_rows()[0].frequency_hz, placed * 1.2);
   EXPECT_TRUE(window->marker_rows()[0].impedance_ohm.has_value());
-  EXPECT_FALSE(bode->hover_text().isEmpty());
+  EXPECT_TRUE(bode->hover_text().startsWith("Frequency ")) << bode->hover_text().toStdString();
+  EXPECT_TRUE(bode->hover_text().contains("Hz   |Z| ")) << bode->hover_text().toStdString();
+  EXPECT_TRUE(bode->hover_text().endsWith("Ohm")) << bode->hover_text().toStdString();
 }
 
 TEST_F(AnalyzerFixture, NineMarkersMoveTheSelectedOneAndWheelZooms) {
