@@ -8,19 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "analysis/round_trip_number.h"
+#include "analysis/file_text.h"
 
 namespace quelnor::analysis {
 namespace {
 
 constexpr const char* header = "frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags";
-
-std::string one_line(std::string text) {
-  for (char& c : text) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
 
 std::string trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r");
@@ -70,12 +63,12 @@ long long integer_field(const std::string& text, std::size_t line_number, const 
 void write_measurement_csv(std::ostream& out, const Spectrum& spectrum) {
   for (const auto& [key, value] : spectrum.metadata) {
     if (key.empty()) {
-      out << "# " << one_line(value) << '\n';
+      out << "# " << single_line(value) << '\n';
     } else {
-      out << "# " << one_line(key) << ": " << one_line(value) << '\n';
+      out << "# " << single_line(key) << ": " << single_line(value) << '\n';
     }
   }
-  for (const std::string& warning : spectrum.warnings) out << "# warning: " << one_line(warning) << '\n';
+  for (const std::string& warning : spectrum.warnings) out << "# warning: " << single_line(warning) << '\n';
   if (spectrum.partial) out << "# partial: yes\n";
   out << header << '\n';
   for (const SpectrumPoint& p : spectrum.points) {

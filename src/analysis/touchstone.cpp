@@ -3,24 +3,14 @@
 
 #include <algorithm>
 
-#include "analysis/round_trip_number.h"
+#include "analysis/file_text.h"
 
 namespace quelnor::analysis {
-namespace {
-
-// A comment line never spans lines, whatever the metadata holds.
-std::string one_line(std::string text) {
-  std::replace(text.begin(), text.end(), '\n', ' ');
-  std::replace(text.begin(), text.end(), '\r', ' ');
-  return text;
-}
-
-}  // namespace
 
 void write_touchstone_z(std::ostream& out, const Spectrum& spectrum) {
   out << "! 1-port Z-parameters in ohms\n";
-  for (const auto& [key, value] : spectrum.metadata) out << "! " << one_line(key) << ": " << one_line(value) << '\n';
-  for (const std::string& warning : spectrum.warnings) out << "! warning: " << one_line(warning) << '\n';
+  for (const auto& [key, value] : spectrum.metadata) out << "! " << single_line(key) << ": " << single_line(value) << '\n';
+  for (const std::string& warning : spectrum.warnings) out << "! warning: " << single_line(warning) << '\n';
   if (spectrum.partial) out << "! partial: the run ended before its last point\n";
   out << "# Hz Z RI R 1\n";
   std::vector<const SpectrumPoint*> rows;

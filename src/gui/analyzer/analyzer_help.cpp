@@ -3,8 +3,11 @@
 
 namespace quelnor::gui::analyzer {
 
-QString analyzer_guide_html() {
-  return R"(<h2>Quelnor Impedance Analyzer</h2>
+QString analyzer_guide_html(bool with_pictures) {
+  const auto picture = [with_pictures](const char* file) {
+    return with_pictures ? QString(R"(<p><img src="%1" width="560"></p>)").arg(file) : QString();
+  };
+  return QString(R"(<h2>Quelnor Impedance Analyzer</h2>
 <h3>Calibrating</h3>
 <p>Set the plan first (start, stop, points, linear or logarithmic, range, PGA, settling,
 feedback resistor): a calibration is only valid for the span and settings it was taken
@@ -27,6 +30,7 @@ draws a half circle whose diameter is the resistance.</li>
 of phase, or data − reference, or data / reference.</li>
 <li><b>Table</b>: the numbers of the live trace.</li>
 </ul>
+%1%2
 <p>Wheel: zoom the frequency axis (Shift+wheel: the value axis). Drag with the left button
 to zoom into a rectangle, with the right button to pan. Double click or <b>Reset zoom</b>
 auto-scales. The box at the top right reads the values under the cursor.</p>
@@ -43,6 +47,7 @@ minimum or maximum of |Z| or of phase, or on a resonance (X crossing zero).</p>
 expression such as <code>R10k||C1n</code> or <code>(R100||C10u)+R20</code> added as a
 <b>Model</b> is drawn dashed and can be the reference too, so the % error against a model
 is one click. An opened measurement file becomes a memory.</p>
+%3
 <h3>Fitting</h3>
 <p>To find the values of a model, start from the marker readouts: the high-frequency
 plateau of R, the capacitance read where the phase is near -90°, a resonance's frequency.
@@ -51,7 +56,8 @@ is flat; the % error left is how well the model describes the part.</p>
 <h3>Files</h3>
 <p>Measurements are saved as CSV with <code># key: value</code> lines saying how they were
 taken; Touchstone export writes 1-port Z-parameters in ohms (<code># Hz Z RI R 1</code>).
-The current view is exported as PNG or SVG.</p>)";
+The current view is exported as PNG or SVG.</p>)")
+      .arg(picture("analyzer_bode.png"), picture("analyzer_nyquist.png"), picture("analyzer_difference.png"));
 }
 
 }  // namespace quelnor::gui::analyzer

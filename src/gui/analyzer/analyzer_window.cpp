@@ -511,6 +511,8 @@ void AnalyzerWindow::refresh_now() {
   if (PlotWidget* p = plot(static_cast<Tab>(tab))) {
     const ViewData v = view_data(static_cast<ViewKind>(tab), view_settings_, traces_);
     p->set_data(v.panes, v.x_label, v.x_log, v.x_is_frequency, v.equal_scale);
+    const bool sweeping = running_ && !calibrating_ && v.x_is_frequency;
+    p->set_x_extent(sweeping ? std::optional(std::pair(running_plan_.start_hz, running_plan_.stop_hz)) : std::nullopt);
   } else if (tab == table_tab) {
     const analysis::Spectrum* shown = traces_.marker_trace();
     table_model_->set_spectrum(shown ? *shown : analysis::Spectrum{});
@@ -537,7 +539,11 @@ void AnalyzerWindow::show_guide() {
     dialog->resize(640, 700);
     auto* layout = new QVBoxLayout(dialog);
     guide_ = new QTextBrowser;
-    guide_->setHtml(analyzer_guide_html());
+    // The test build leaves pictures of the window beside the program; the guide shows
+    // them when they are there.
+    const QString pictures = QApplication::applicationDirPath() + "/screenshots";
+    guide_->setSearchPaths({pictures});
+    guide_->setHtml(analyzer_guide_html(QFileInfo::exists(pictures + "/analyzer_bode.png")));
     layout->addWidget(guide_);
   }
   QWidget* dialog = guide_->window();

@@ -186,8 +186,17 @@ void PlotWidget::set_markers(std::vector<PlotMarkerPoint> markers, int active_ma
   update();
 }
 
+void PlotWidget::set_x_extent(std::optional<std::pair<double, double>> extent) {
+  if (extent == x_extent_) return;
+  x_extent_ = extent;
+  auto_scale();
+  update();
+}
+
 void PlotWidget::auto_scale() {
-  if (!x_zoomed_) {
+  if (!x_zoomed_ && x_extent_ && x_extent_->first < x_extent_->second && (!x_log_ || x_extent_->first > 0)) {
+    x_ = {x_extent_->first, x_extent_->second, x_log_};
+  } else if (!x_zoomed_) {
     std::vector<const std::vector<double>*> xs;
     for (const PlotPane& pane : panes_) {
       for (const PlotCurve& c : pane.curves) xs.push_back(&c.x);

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "gui/analyzer/plot_axis.h"
@@ -52,6 +53,9 @@ class PlotWidget final : public QWidget {
   void set_data(std::vector<PlotPane> panes, const QString& x_label, bool x_log, bool x_is_frequency,
                 bool equal_scale);
   void set_markers(std::vector<PlotMarkerPoint> markers, int active_marker);
+  // While a sweep runs, the x axis (when not zoomed) spans the whole plan rather than the
+  // points so far, so the curve grows across a still axis; empty: fit the data.
+  void set_x_extent(std::optional<std::pair<double, double>> extent);
   const std::vector<PlotPane>& panes() const { return panes_; }
 
   // Back to auto-scale on every axis.
@@ -107,6 +111,7 @@ class PlotWidget final : public QWidget {
   AxisRange x_;
   std::vector<AxisRange> y_;
   bool x_zoomed_ = false;
+  std::optional<std::pair<double, double>> x_extent_;
   std::vector<bool> y_zoomed_;
   std::vector<PlotMarkerPoint> markers_;
   int active_marker_ = 0;

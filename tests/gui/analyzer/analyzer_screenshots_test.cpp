@@ -34,6 +34,8 @@ TEST_F(AnalyzerFixture, ScreenshotsOfEveryView) {
   window->show_guide();
   ASSERT_NE(window->guide(), nullptr);
   EXPECT_TRUE(window->guide()->toPlainText().contains("Calibrating"));
+  // The pictures just written appear in the guide.
+  EXPECT_TRUE(window->guide()->toHtml().contains("analyzer_bode.png"));
   EXPECT_TRUE(window->guide()->window()->grab().save(folder.filePath("analyzer_guide.png")));
 }
 

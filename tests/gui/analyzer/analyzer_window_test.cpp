@@ -195,6 +195,10 @@ TEST_F(AnalyzerFixture, StopEndsBeforeTheNextPointAndContinuousRepeats) {
     QApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
   }
   ASSERT_EQ(window->status_text(), "Measuring, pass 2");
+  // Mid-sweep the frequency axis already spans the plan, so the curve grows across it.
+  window->refresh_now();
+  EXPECT_EQ(window->plot(AnalyzerWindow::bode_tab)->x_range().low, 1e3);
+  EXPECT_EQ(window->plot(AnalyzerWindow::bode_tab)->x_range().high, 1e5);
   window->stop();
   ASSERT_TRUE(ended.wait(20000));
   EXPECT_TRUE(window->traces().live().partial);

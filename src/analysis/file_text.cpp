@@ -1,5 +1,5 @@
-// Shortest round-trip decimal text via std::to_chars.
-#include "analysis/round_trip_number.h"
+// Text helpers of the file writers.
+#include "analysis/file_text.h"
 
 #include <charconv>
 #include <cmath>
@@ -12,6 +12,13 @@ std::string round_trip_text(double value) {
   char buffer[32];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
+}
+
+std::string single_line(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  return text;
 }
 
 }  // namespace quelnor::analysis
