@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 #include "analysis/engineering_format.h"
@@ -116,5 +117,22 @@ std::vector<double> axis_ticks(const AxisRange& a, int target) {
 }
 
 std::string tick_label(double value) { return analysis::engineering_text(value, "", 3); }
+
+std::vector<std::string> tick_labels(const std::vector<double>& ticks) {
+  double largest = 0.0;
+  for (double v : ticks) largest = std::max(largest, std::abs(v));
+  const bool plain = largest >= 1.0 && largest < 1000.0;
+  std::vector<std::string> labels;
+  for (double v : ticks) {
+    if (!plain) {
+      labels.push_back(tick_label(v));
+      continue;
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4g", std::abs(v) < largest * 1e-9 ? 0.0 : v);
+    labels.emplace_back(text);
+  }
+  return labels;
+}
 
 }  // namespace quelnor::gui::analyzer

@@ -30,5 +30,9 @@ AxisRange panned(const AxisRange& axis, double fraction);
 // (with 2 and 5 when it spans few decades); about `target` of them.
 std::vector<double> axis_ticks(const AxisRange& axis, int target);
 std::string tick_label(double value);
+// The labels of one axis's ticks, all in one style: plain numbers where the largest lies
+// in 1..1000 (degrees, percent: "0.5", "2.5", "-45"), engineering prefixes otherwise
+// ("500 u", "10 k").
+std::vector<std::string> tick_labels(const std::vector<double>& ticks);
 
 }  // namespace quelnor::gui::analyzer

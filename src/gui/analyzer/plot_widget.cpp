@@ -263,22 +263,26 @@ void PlotWidget::render_plot(QPainter& painter, QSize size) const {
     const AxisRange& y = l.y.empty() ? AxisRange{} : l.y[i];
     painter.setPen(QPen(QColor(225, 225, 225), 0));
     const bool bottom_pane = i + 1 == l.areas.size();
-    for (double v : axis_ticks(l.x, std::max(2, int(area.width() / 80)))) {
-      const double px = px_of(area, l.x, v);
+    const std::vector<double> x_ticks = axis_ticks(l.x, std::max(2, int(area.width() / 80)));
+    const std::vector<std::string> x_labels = tick_labels(x_ticks);
+    for (std::size_t t = 0; t < x_ticks.size(); ++t) {
+      const double px = px_of(area, l.x, x_ticks[t]);
       painter.setPen(QPen(QColor(225, 225, 225), 0));
       painter.drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
       if (bottom_pane) {
         painter.setPen(Qt::black);
-        const QString text = QString::fromStdString(tick_label(v));
+        const QString text = QString::fromStdString(x_labels[t]);
         painter.drawText(QPointF(px - metrics.horizontalAdvance(text) / 2, area.bottom() + metrics.height()), text);
       }
     }
-    for (double v : axis_ticks(y, std::max(2, int(area.height() / 28)))) {
-      const double py = py_of(area, y, v);
+    const std::vector<double> y_ticks = axis_ticks(y, std::max(2, int(area.height() / 28)));
+    const std::vector<std::string> y_labels = tick_labels(y_ticks);
+    for (std::size_t t = 0; t < y_ticks.size(); ++t) {
+      const double py = py_of(area, y, y_ticks[t]);
       painter.setPen(QPen(QColor(225, 225, 225), 0));
       painter.drawLine(QPointF(area.left(), py), QPointF(area.right(), py));
       painter.setPen(Qt::black);
-      const QString text = QString::fromStdString(tick_label(v));
+      const QString text = QString::fromStdString(y_labels[t]);
       painter.drawText(QPointF(area.left() - 6 - metrics.horizontalAdvance(text), py + metrics.ascent() / 2 - 1),
                        text);
     }

@@ -55,6 +55,11 @@ TEST(PlotAxis, Ticks) {
   EXPECT_EQ(axis_ticks({1e3, 1e5, true}, 8), (std::vector<double>{1e3, 2e3, 5e3, 1e4, 2e4, 5e4, 1e5}));
   EXPECT_EQ(axis_ticks({1, 1e12, true}, 6).size(), 7u);  // every second decade
   EXPECT_EQ(tick_label(2e4), "20 k");
+  using Labels = std::vector<std::string>;
+  EXPECT_EQ(tick_labels({0.5, 1, 1.5, 2.5}), (Labels{"0.5", "1", "1.5", "2.5"}));  // degrees, not "500 m"
+  EXPECT_EQ(tick_labels({-80, -40, 0}), (Labels{"-80", "-40", "0"}));
+  EXPECT_EQ(tick_labels({0, 250e-6, 500e-6}), (Labels{"0", "250 u", "500 u"}));
+  EXPECT_EQ(tick_labels({1e3, 2e3, 5e3, 1e4}), (Labels{"1 k", "2 k", "5 k", "10 k"}));
 }
 
 }  // namespace
