@@ -31,7 +31,7 @@ QVariant SpectrumTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !index.isValid() || index.row() >= rowCount()) return {};
   const analysis::SpectrumPoint& p = points_[index.row()];
   switch (index.column()) {
-    case 0: return QString::number(p.frequency_hz, 'g', 10);
+    case 0: return QString::number(p.frequency_hz, 'g', 9);  // fits the column; files keep every digit
     case 1: return QString::number(p.impedance_ohm.real(), 'g', 8);
     case 2: return QString::number(p.impedance_ohm.imag(), 'g', 8);
     case 3: return QString::number(std::abs(p.impedance_ohm), 'g', 8);
