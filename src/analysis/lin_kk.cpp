@@ -298,7 +298,9 @@ KkResult lin_kk(const Spectrum& spectrum, const KkOptions& options) {
     }
   } else {
     chosen = closest;
-    r.warnings.push_back("mu stayed above the cutoff " + engineering_text(options.cutoff, "", 3) +
+    char cutoff[32];
+    std::snprintf(cutoff, sizeof cutoff, "%.3g", options.cutoff);
+    r.warnings.push_back(std::string("mu stayed above the cutoff ") + cutoff +
                          " up to " + std::to_string(largest_m) +
                          " RC elements wherever they followed the data: the result uses M = " +
                          std::to_string(chosen->m) + ", the closest");

@@ -59,7 +59,7 @@ void print_json(const analysis::FitResult& fit, analysis::Weighting weighting, s
 
 void print_text(const analysis::FitResult& fit, std::ostream& out, std::ostream& err) {
   for (const analysis::FittedParameter& p : fit.parameters) {
-    out << p.name << " = " << analysis::engineering_text(p.value, p.unit, 5) << " ± "
+    out << p.name << " = " << analysis::engineering_text(p.value, p.unit, 5, analysis::TrailingZeros::kept) << " ± "
         << relative_error_text(p) << '\n';
   }
   char line[96];
