@@ -1,12 +1,12 @@
 // Circuit expressions through the virtual board's parser.
 #include "gui/analyzer/circuit_model.h"
 
-#include "sim/circuit_expression.h"
+#include "circuit/circuit_expression.h"
 
 namespace quelnor::gui::analyzer {
 
 ImpedanceFunction circuit_impedance(const std::string& expression) {
-  const auto circuit = sim::CircuitExpression::parse(expression);
+  const auto circuit = circuit::CircuitExpression::parse(expression);
   return [circuit](double frequency_hz) { return circuit.impedance(frequency_hz); };
 }
 
