@@ -183,7 +183,7 @@ void add_verdict(const KkOptions& options, KkResult& r) {
   std::string list;
   for (std::size_t i = 0; i < r.failing_frequencies_hz.size() && i < named_in_verdict; ++i) {
     if (i > 0) list += ", ";
-    list += engineering_text(r.failing_frequencies_hz[i], "Hz", 4);
+    list += engineering_text(r.failing_frequencies_hz[i], "Hz", 4, TrailingZeros::kept);
   }
   if (r.failing_frequencies_hz.size() > named_in_verdict) {
     list += " and " + std::to_string(r.failing_frequencies_hz.size() - named_in_verdict) + " more";
@@ -233,7 +233,7 @@ KkResult lin_kk(const Spectrum& spectrum, const KkOptions& options) {
     }
     const double size = std::abs(p.impedance_ohm);
     if (!(size > 0.0) || !std::isfinite(size)) {
-      throw std::invalid_argument("the point at " + engineering_text(p.frequency_hz, "Hz", 6) +
+      throw std::invalid_argument("the point at " + engineering_text(p.frequency_hz, "Hz", 6, TrailingZeros::kept) +
                                   " has no finite, non-zero impedance to test");
     }
     data.omega.push_back(2.0 * std::numbers::pi * p.frequency_hz);

@@ -178,7 +178,7 @@ TEST(LinKk, ReportsWhenMuNeverReachesTheCutoff) {
   EXPECT_EQ(r.m, 2);
   ASSERT_EQ(r.warnings.size(), 1u);
   EXPECT_EQ(r.warnings[0],
-            "mu stayed above the cutoff 0.850 up to 2 RC elements wherever they followed the "
+            "mu stayed above the cutoff 0.85 up to 2 RC elements wherever they followed the "
             "data: the result uses M = 2, the closest");
 }
 
