@@ -322,7 +322,7 @@ void MainWindow::build() {
 void MainWindow::bind(model::Session& session, app::OperatorActions& actions) {
   session_ = &session;
   actions_ = &actions;
-  // Guarded: the session may outlive this window (the help pictures' hidden window).
+  // Guarded: a session that outlives its window must not call into the window.
   session.repaint_cues = [window = QPointer<MainWindow>(this)] {
     if (window) window->repaint_cues();
   };
