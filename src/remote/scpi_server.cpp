@@ -1,0 +1,98 @@
+// The TCP side of the SCPI server.
+#include "remote/scpi_server.h"
+
+#include <QMetaObject>
+
+namespace quelnor::remote {
+
+ScpiServer::ScpiServer(Instrument& instrument, ServerOptions options, QObject* parent)
+    : QObject(parent), instrument_(instrument), options_(std::move(options)) {
+  QObject::connect(&server_, &QTcpServer::newConnection, this, [this] { accept_connections(); });
+  block_timer_.setSingleShot(true);
+  block_timer_.setInterval(options_.block_grace);
+  QObject::connect(&block_timer_, &QTimer::timeout, this, [this] {
+    if (!session_ || !framer_.waiting_inside_block_past_line_feed()) return;
+    const FramedMessage m = framer_.abandon_partial();
+    session_->receive_error(m.error_code, m.detail);
+  });
+}
+
+ScpiServer::~ScpiServer() {
+  block_timer_.stop();
+  if (session_) session_->shutdown();
+  session_.reset();
+  // The sockets are children of server_, destroyed after this body: cut their signals to
+  // this half-destroyed object first.
+  if (client_) {
+    QObject::disconnect(client_, nullptr, this, nullptr);
+    delete client_;
+  }
+  server_.close();
+}
+
+bool ScpiServer::listen(std::string& error) {
+  if (server_.listen(options_.address, options_.port)) return true;
+  error = server_.errorString().toStdString();
+  return false;
+}
+
+void ScpiServer::accept_connections() {
+  while (QTcpSocket* socket = server_.nextPendingConnection()) {
+    QObject::connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+    if (client_ != nullptr) {
+      socket->write(
+          "ERROR: another client controls this board; one connection at a time. Close the "
+          "other client and connect again.\n");
+      socket->disconnectFromHost();
+      continue;
+    }
+    client_ = socket;
+    framer_ = MessageFramer();
+    session_ = std::make_unique<Session>(
+        instrument_, options_.data_dir, [this](const std::string& response) { send(response); },
+        // Called on the worker thread: hand the end of the run to this thread's loop.
+        [this] {
+          QMetaObject::invokeMethod(
+              this,
+              [this] {
+                if (session_) session_->operation_finished();
+              },
+              Qt::QueuedConnection);
+        });
+    QObject::connect(socket, &QTcpSocket::readyRead, this, [this] { read_client(); });
+    QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
+      if (client_ == socket) drop_client();
+    });
+  }
+}
+
+void ScpiServer::read_client() {
+  if (!client_ || !session_) return;
+  const QByteArray bytes = client_->readAll();
+  for (FramedMessage& m : framer_.feed(std::string_view(bytes.constData(), bytes.size()))) {
+    if (!session_) return;
+    if (m.error_code != 0) session_->receive_error(m.error_code, m.detail);
+    else session_->receive(std::move(m.text));
+  }
+  if (framer_.waiting_inside_block_past_line_feed()) {
+    if (!block_timer_.isActive()) block_timer_.start();
+  } else {
+    block_timer_.stop();
+  }
+}
+
+void ScpiServer::drop_client() {
+  block_timer_.stop();
+  if (session_) {
+    // A client that left mid-run: stop between two points and leave the chip in standby.
+    session_->shutdown();
+    session_.reset();
+  }
+  client_ = nullptr;
+}
+
+void ScpiServer::send(const std::string& response) {
+  if (client_) client_->write(response.data(), static_cast<qint64>(response.size()));
+}
+
+}  // namespace quelnor::remote
