@@ -11,7 +11,8 @@ esac
 
 top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-charts-dev libusb-1.0-0-dev
-          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth libcli11-dev
+          python3-pyvisa python3-pyvisa-py)
 
 missing=()
 for p in "${packages[@]}"; do
