@@ -5,6 +5,10 @@
 
 namespace quelnor::remote {
 
+namespace {
+constexpr qint64 max_unread_answer_bytes = 16 * 1024 * 1024;
+}  // namespace
+
 ScpiServer::ScpiServer(Instrument& instrument, ServerOptions options, QObject* parent)
     : QObject(parent), instrument_(instrument), options_(std::move(options)) {
   QObject::connect(&server_, &QTcpServer::newConnection, this, [this] { accept_connections(); });
@@ -60,6 +64,11 @@ void ScpiServer::accept_connections() {
               Qt::QueuedConnection);
         });
     QObject::connect(socket, &QTcpSocket::readyRead, this, [this] { read_client(); });
+    QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+      if (client_ && client_->bytesToWrite() <= max_unread_answer_bytes && client_->bytesAvailable() > 0) {
+        read_client();
+      }
+    });
     QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
       if (client_ == socket) drop_client();
     });
@@ -68,6 +77,9 @@ void ScpiServer::accept_connections() {
 
 void ScpiServer::read_client() {
   if (!client_ || !session_) return;
+  // A client that sends queries without reading the answers: stop reading it until its
+  // answers drain, so neither buffer grows without bound (the kernel then holds it back).
+  if (client_->bytesToWrite() > max_unread_answer_bytes) return;
   const QByteArray bytes = client_->readAll();
   for (FramedMessage& m : framer_.feed(std::string_view(bytes.constData(), bytes.size()))) {
     if (!session_) return;

@@ -54,6 +54,21 @@ void Session::receive(std::string message) {
   }
   Pending p;
   p.message = std::move(message);
+  // A client waiting on *OPC? or *WAI can only be freed by ending the run: an ABORt that
+  // arrives behind a waiting message stops the run at once (and runs again, harmlessly, in
+  // its turn), as a device clear would.
+  if (!pending_.empty() && operation_running()) {
+    p.parsed = parse_program_message(p.message);
+    const CommandSpec* abort_command = find_command({"ABOR"}, false);
+    for (std::size_t i = 0; i < p.parsed->units.size(); ++i) {
+      const ProgramUnit& unit = p.parsed->units[i];
+      // Only where the header starts from the root: elsewhere it names another command.
+      const bool from_root = i == 0 || unit.absolute;
+      if (from_root && !unit.common && !unit.query && find_command(unit.nodes, false) == abort_command) {
+        abort();
+      }
+    }
+  }
   pending_.push_back(std::move(p));
   process_pending();
 }

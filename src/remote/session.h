@@ -47,7 +47,8 @@ class Session {
   Session& operator=(const Session&) = delete;
 
   // One program message (without its line feed). Runs at once unless an earlier one waits
-  // for an operation (*WAI, *OPC?, FETCh?); then it waits in line.
+  // for an operation (*WAI, *OPC?, FETCh?); then it waits in line, except that an ABORt in
+  // it ends the running operation at once.
   void receive(std::string message);
   // A message the framer refused: its error goes in the queue, in line with the rest.
   void receive_error(int code, const std::string& detail);

@@ -256,6 +256,23 @@ TEST(Session, AbortEndsTheRunBetweenPointsAndKeepsWhatWasMeasured) {
   EXPECT_EQ(h.drain_errors(), std::vector<int>{});
 }
 
+TEST(Session, AbortReachesARunThatAClientIsWaitingFor) {
+  SessionHarness h;
+  h.fake.hold_points(true);
+  h.send("SWE:POIN 100;:INIT");
+  EXPECT_EQ(h.send("*OPC?"), Answers{});
+  EXPECT_EQ(h.send("SWE:POIN?;:ABOR"), Answers{}) << "in line behind *OPC?";
+  EXPECT_EQ(h.finish_operation(), (Answers{"1", "100"})) << "the run ended without a release";
+  EXPECT_FALSE(h.session.operation_running());
+  h.send("INIT");
+  EXPECT_EQ(h.send("*OPC?"), Answers{});
+  h.send("SWE:POIN 7;ABOR");  // ABOR under SWE: an undefined header, no abort
+  h.fake.release(100);
+  EXPECT_EQ(h.finish_operation(), Answers{"1"});
+  EXPECT_EQ(h.fake.points_taken(), 100);
+  EXPECT_EQ(h.drain_errors(), std::vector<int>{scpi_code::undefined_header});
+}
+
 TEST(Session, ContinuousRunsRepeatUntilAborted) {
   SessionHarness h;
   h.send("SWE:POIN 2;:INIT:CONT ON");
