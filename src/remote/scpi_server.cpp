@@ -6,7 +6,10 @@
 namespace quelnor::remote {
 
 namespace {
+// Answers the client has not read yet, beyond which its next messages wait.
 constexpr qint64 max_unread_answer_bytes = 16 * 1024 * 1024;
+// Framed messages waiting to run, beyond which the socket is not read.
+constexpr std::size_t max_inbox_messages = 1024;
 }  // namespace
 
 ScpiServer::ScpiServer(Instrument& instrument, ServerOptions options, QObject* parent)
@@ -52,6 +55,7 @@ void ScpiServer::accept_connections() {
     }
     client_ = socket;
     framer_ = MessageFramer();
+    inbox_.clear();
     session_ = std::make_unique<Session>(
         instrument_, options_.data_dir, [this](const std::string& response) { send(response); },
         // Called on the worker thread: hand the end of the run to this thread's loop.
@@ -65,9 +69,7 @@ void ScpiServer::accept_connections() {
         });
     QObject::connect(socket, &QTcpSocket::readyRead, this, [this] { read_client(); });
     QObject::connect(socket, &QTcpSocket::bytesWritten, this, [this] {
-      if (client_ && client_->bytesToWrite() <= max_unread_answer_bytes && client_->bytesAvailable() > 0) {
-        read_client();
-      }
+      if (client_ && client_->bytesToWrite() <= max_unread_answer_bytes) read_client();
     });
     QObject::connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
       if (client_ == socket) drop_client();
@@ -77,19 +79,29 @@ void ScpiServer::accept_connections() {
 
 void ScpiServer::read_client() {
   if (!client_ || !session_) return;
-  // A client that sends queries without reading the answers: stop reading it until its
-  // answers drain, so neither buffer grows without bound (the kernel then holds it back).
-  if (client_->bytesToWrite() > max_unread_answer_bytes) return;
-  const QByteArray bytes = client_->readAll();
-  for (FramedMessage& m : framer_.feed(std::string_view(bytes.constData(), bytes.size()))) {
-    if (!session_) return;
+  // Messages already framed but not yet run hold the rest in the socket (and the kernel),
+  // so a client that sends faster than it reads is held back instead of filling memory.
+  if (inbox_.size() < max_inbox_messages) {
+    const QByteArray bytes = client_->readAll();
+    for (FramedMessage& m : framer_.feed(std::string_view(bytes.constData(), bytes.size()))) {
+      inbox_.push_back(std::move(m));
+    }
+    if (framer_.waiting_inside_block_past_line_feed()) {
+      if (!block_timer_.isActive()) block_timer_.start();
+    } else {
+      block_timer_.stop();
+    }
+  }
+  deliver();
+}
+
+void ScpiServer::deliver() {
+  while (!inbox_.empty() && session_ && client_ &&
+         client_->bytesToWrite() <= max_unread_answer_bytes) {
+    FramedMessage m = std::move(inbox_.front());
+    inbox_.pop_front();
     if (m.error_code != 0) session_->receive_error(m.error_code, m.detail);
     else session_->receive(std::move(m.text));
-  }
-  if (framer_.waiting_inside_block_past_line_feed()) {
-    if (!block_timer_.isActive()) block_timer_.start();
-  } else {
-    block_timer_.stop();
   }
 }
 
@@ -101,6 +113,7 @@ void ScpiServer::drop_client() {
     session_.reset();
   }
   client_ = nullptr;
+  inbox_.clear();
 }
 
 void ScpiServer::send(const std::string& response) {

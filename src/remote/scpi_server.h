@@ -10,6 +10,7 @@
 #include <QTcpSocket>
 #include <QTimer>
 #include <chrono>
+#include <deque>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -41,6 +42,8 @@ class ScpiServer : public QObject {
  private:
   void accept_connections();
   void read_client();
+  // Runs framed messages while the client keeps up with reading the answers.
+  void deliver();
   void drop_client();
   void send(const std::string& response);
 
@@ -50,6 +53,7 @@ class ScpiServer : public QObject {
   QPointer<QTcpSocket> client_;
   std::unique_ptr<Session> session_;
   MessageFramer framer_;
+  std::deque<FramedMessage> inbox_;
   QTimer block_timer_;
 };
 

@@ -138,6 +138,32 @@ TEST_F(ServerTest, AnswersDuringASweepAndAbortsWhenTheClientVanishes) {
   EXPECT_EQ(ask(*next, "STAT:OPER:COND?"), "0");
 }
 
+TEST_F(ServerTest, AClientThatDoesNotReadIsHeldBackAndLosesNothing) {
+  auto client = connect_client();
+  EXPECT_EQ(ask(*client, "SWE:POIN 10000;:SYST:SIM:DUT \"R10k||C1n\";:INIT;*OPC?"), "1");
+  client->write("FETC:IMP?\n");
+  const std::size_t answer_bytes = read_line(*client).size();
+  EXPECT_GT(answer_bytes, 300'000u);
+  // More answers asked for at once than the server buffers for a client (16 MB).
+  constexpr int queries = 60;
+  std::string burst;
+  for (int i = 0; i < queries; ++i) burst += "FETC:IMP?\n";
+  client->write(burst.c_str());
+  pump_for(200);
+  int answers = 0;
+  ASSERT_TRUE(pump_until(
+      [&] {
+        while (client->canReadLine()) {
+          const QByteArray line = client->readLine();
+          EXPECT_EQ(line.count(','), 2 * 10000 - 1);
+          ++answers;
+        }
+        return answers == queries;
+      },
+      30000));
+  EXPECT_EQ(ask(*client, "SYST:ERR?"), "0,\"No error\"");
+}
+
 TEST(Server, RefusesAnAddressItCannotUse) {
   application();
   testing::FakeInstrument fake;
