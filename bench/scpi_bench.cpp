@@ -43,7 +43,8 @@ class ServerThread {
     port_ = ready.get();
   }
   ~ServerThread() {
-    QMetaObject::invokeMethod(loop_, [this] { loop_->quit(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        loop_, [this] { loop_->quit(); }, Qt::QueuedConnection);
     thread_->wait();
   }
   quint16 port() const { return port_; }
@@ -141,7 +142,8 @@ void BM_IdnDuringSweep(benchmark::State& state) {
     const auto start = std::chrono::steady_clock::now();
     benchmark::DoNotOptimize(client.ask("*IDN?"));
     latencies_ms.push_back(
-        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
   }
   const std::string running = client.ask("STAT:OPER:COND?");
   client.ask("ABOR;*OPC?");

@@ -48,8 +48,8 @@ int run_boards(const UsbBoardLister& lister, std::ostream& out, std::ostream& er
 }
 
 void add_boards_command(CLI::App& app, int& exit_code) {
-  CLI::App* boards = app.add_subcommand(
-      "boards", "List the boards (virtual and USB, by port path) for --board");
+  CLI::App* boards =
+      app.add_subcommand("boards", "List the boards (virtual and USB, by port path) for --board");
   boards->callback([&exit_code] {
     link::libusb::LibusbDriver driver;
     exit_code = run_boards(

@@ -37,7 +37,8 @@ int run_serve(const ServeOptions& options, const InstrumentFactory& factory, std
   server.address = QHostAddress(QString::fromStdString(options.listen));
   if (options.listen == "localhost") server.address = QHostAddress(QHostAddress::LocalHost);
   if (server.address.isNull()) {
-    err << "serve: --listen " << options.listen << ": not an IP address (e.g. 127.0.0.1, 0.0.0.0, ::)\n";
+    err << "serve: --listen " << options.listen
+        << ": not an IP address (e.g. 127.0.0.1, 0.0.0.0, ::)\n";
     return 2;
   }
   server.data_dir = options.data_dir.empty() ? remote::default_data_dir()
@@ -66,8 +67,10 @@ void add_serve_command(CLI::App& app, int& exit_code, InstrumentFactory factory)
   serve->add_option("--board", options->board, "sim, usb (the first board) or usb:PATH")
       ->capture_default_str();
   serve->add_option("--port", options->port, "TCP port (0: any free port)")->capture_default_str();
-  serve->add_option("--listen", options->listen,
-                    "address to listen on; anything but loopback lets other machines drive the board")
+  serve
+      ->add_option(
+          "--listen", options->listen,
+          "address to listen on; anything but loopback lets other machines drive the board")
       ->capture_default_str();
   serve->add_option("--data-dir", options->data_dir,
                     "folder for CALibration:SAVE and LOAD (default: the user's data folder)");

@@ -24,8 +24,8 @@ struct ServeOptions {
 
 // Opens the board that --board names ("sim", "usb" for the first one, "usb:PATH" for the
 // one on that USB port path) as the engine's instrument; nullptr with the reason in error.
-using InstrumentFactory =
-    std::function<std::unique_ptr<remote::Instrument>(const std::string& board, std::string& error)>;
+using InstrumentFactory = std::function<std::unique_ptr<remote::Instrument>(
+    const std::string& board, std::string& error)>;
 
 // Serves until SIGINT or SIGTERM. Returns 0 then, 1 when the board or the address cannot be
 // used, 2 for a malformed option.

@@ -21,15 +21,17 @@ namespace {
 
 using analysis::Spectrum;
 
-const Parameter& arg(const ProgramUnit& u, std::size_t i = 0) { return u.parameters.at(i); }
+const Parameter& arg(const ProgramUnit& u, std::size_t i = 0) {
+  return u.parameters.at(i);
+}
 
 void check_range(double value, double minimum, double maximum, std::string_view what,
                  std::string_view unit) {
   if (!(value >= minimum && value <= maximum)) {
-    throw ScpiError(scpi_code::data_out_of_range,
-                    std::string(what) + " " + number_response(value) + " " + std::string(unit) +
-                        " is outside " + number_response(minimum) + ".." +
-                        number_response(maximum));
+    throw ScpiError(scpi_code::data_out_of_range, std::string(what) + " " + number_response(value) +
+                                                      " " + std::string(unit) + " is outside " +
+                                                      number_response(minimum) + ".." +
+                                                      number_response(maximum));
   }
 }
 
@@ -52,12 +54,15 @@ int whole_arg(const Parameter& p, const NumericLimits& limits, std::string_view 
 }
 
 int points_arg(Session& s, const Parameter& p) {
-  return whole_arg(p, {2, static_cast<double>(s.limits().max_points),
-                       static_cast<double>(s.limits().defaults.points)},
+  return whole_arg(p,
+                   {2, static_cast<double>(s.limits().max_points),
+                    static_cast<double>(s.limits().defaults.points)},
                    "points");
 }
 
-std::string spacing_name(Spacing spacing) { return spacing == Spacing::linear ? "LIN" : "LOG"; }
+std::string spacing_name(Spacing spacing) {
+  return spacing == Spacing::linear ? "LIN" : "LOG";
+}
 
 Spacing spacing_arg(const Parameter& p) {
   return choice_index(p, {"LINear", "LOGarithmic"}) == 0 ? Spacing::linear : Spacing::logarithmic;
@@ -78,11 +83,14 @@ int auto_or_choice(const Parameter& p, const std::vector<int>& allowed, int defa
   }
   std::string list;
   for (int a : allowed) list += std::to_string(a) + ", ";
-  throw ScpiError(scpi_code::illegal_parameter_value,
-                  std::string(what) + " " + number_response(value) + ": expected " + list + "or AUTO");
+  throw ScpiError(
+      scpi_code::illegal_parameter_value,
+      std::string(what) + " " + number_response(value) + ": expected " + list + "or AUTO");
 }
 
-std::string auto_or_number(int value) { return value == 0 ? "AUTO" : std::to_string(value); }
+std::string auto_or_number(int value) {
+  return value == 0 ? "AUTO" : std::to_string(value);
+}
 
 void append_double(std::string& out, double value, ByteOrder order) {
   auto bits = std::bit_cast<std::uint64_t>(value);
@@ -124,7 +132,8 @@ std::string fetch_column(Session& s, Column column) {
 
 void require_simulation(Session& s) {
   if (!s.instrument().simulated()) {
-    throw ScpiError(scpi_code::execution_error, "only the virtual board has a simulated DUT and faults");
+    throw ScpiError(scpi_code::execution_error,
+                    "only the virtual board has a simulated DUT and faults");
   }
 }
 
@@ -155,12 +164,18 @@ std::string operation_complete(Session& s, const ProgramUnit&) {
   s.arm_operation_complete();
   return {};
 }
-std::string operation_complete_query(Session&, const ProgramUnit&) { return "1"; }
-std::string wait(Session&, const ProgramUnit&) { return {}; }
+std::string operation_complete_query(Session&, const ProgramUnit&) {
+  return "1";
+}
+std::string wait(Session&, const ProgramUnit&) {
+  return {};
+}
 std::string event_status_query(Session& s, const ProgramUnit&) {
   return std::to_string(s.read_and_clear_esr());
 }
-std::string status_byte_query(Session& s, const ProgramUnit&) { return std::to_string(s.status_byte()); }
+std::string status_byte_query(Session& s, const ProgramUnit&) {
+  return std::to_string(s.status_byte());
+}
 std::string event_enable(Session& s, const ProgramUnit& u) {
   s.event_status_enable() = whole_arg(arg(u), {0, 255, 0}, "enable mask");
   return {};
@@ -181,11 +196,15 @@ std::string self_test_query(Session& s, const ProgramUnit&) {
   s.push_error(scpi_code::self_test_failed, failure);
   return "1";
 }
-std::string error_next_query(Session& s, const ProgramUnit&) { return s.errors().pop(); }
+std::string error_next_query(Session& s, const ProgramUnit&) {
+  return s.errors().pop();
+}
 std::string error_count_query(Session& s, const ProgramUnit&) {
   return std::to_string(s.errors().count());
 }
-std::string version_query(Session&, const ProgramUnit&) { return "1999.0"; }
+std::string version_query(Session&, const ProgramUnit&) {
+  return "1999.0";
+}
 std::string help_headers_query(Session&, const ProgramUnit&) {
   std::string text;
   for (const CommandSpec& spec : command_table()) text += std::string(spec.header) + "\n";
@@ -199,22 +218,30 @@ std::string start(Session& s, const ProgramUnit& u) {
   s.plan().start_hz = frequency_arg(s, arg(u), s.limits().defaults.start_hz);
   return {};
 }
-std::string start_query(Session& s, const ProgramUnit&) { return number_response(s.plan().start_hz); }
+std::string start_query(Session& s, const ProgramUnit&) {
+  return number_response(s.plan().start_hz);
+}
 std::string stop(Session& s, const ProgramUnit& u) {
   s.plan().stop_hz = frequency_arg(s, arg(u), s.limits().defaults.stop_hz);
   return {};
 }
-std::string stop_query(Session& s, const ProgramUnit&) { return number_response(s.plan().stop_hz); }
+std::string stop_query(Session& s, const ProgramUnit&) {
+  return number_response(s.plan().stop_hz);
+}
 std::string points(Session& s, const ProgramUnit& u) {
   s.plan().points = points_arg(s, arg(u));
   return {};
 }
-std::string points_query(Session& s, const ProgramUnit&) { return std::to_string(s.plan().points); }
+std::string points_query(Session& s, const ProgramUnit&) {
+  return std::to_string(s.plan().points);
+}
 std::string spacing(Session& s, const ProgramUnit& u) {
   s.plan().spacing = spacing_arg(arg(u));
   return {};
 }
-std::string spacing_query(Session& s, const ProgramUnit&) { return spacing_name(s.plan().spacing); }
+std::string spacing_query(Session& s, const ProgramUnit&) {
+  return spacing_name(s.plan().spacing);
+}
 std::string segment_add(Session& s, const ProgramUnit& u) {
   SweepSegment segment;
   segment.start_hz = frequency_arg(s, arg(u, 0), s.limits().defaults.start_hz);
@@ -248,10 +275,10 @@ std::string segment_list_query(Session& s, const ProgramUnit&) {
   return out;
 }
 std::string settling(Session& s, const ProgramUnit& u) {
-  s.plan().settling_cycles =
-      whole_arg(arg(u), {0, static_cast<double>(s.limits().max_settling_cycles),
-                         static_cast<double>(s.limits().defaults.settling_cycles)},
-                "settling cycles");
+  s.plan().settling_cycles = whole_arg(arg(u),
+                                       {0, static_cast<double>(s.limits().max_settling_cycles),
+                                        static_cast<double>(s.limits().defaults.settling_cycles)},
+                                       "settling cycles");
   return {};
 }
 std::string settling_query(Session& s, const ProgramUnit&) {
@@ -261,18 +288,23 @@ std::string gain(Session& s, const ProgramUnit& u) {
   s.plan().pga = auto_or_choice(arg(u), {1, 5}, s.limits().defaults.pga, "gain");
   return {};
 }
-std::string gain_query(Session& s, const ProgramUnit&) { return auto_or_number(s.plan().pga); }
+std::string gain_query(Session& s, const ProgramUnit&) {
+  return auto_or_number(s.plan().pga);
+}
 std::string range(Session& s, const ProgramUnit& u) {
   s.plan().range = auto_or_choice(arg(u), {1, 2, 3, 4}, s.limits().defaults.range, "range");
   return {};
 }
-std::string range_query(Session& s, const ProgramUnit&) { return auto_or_number(s.plan().range); }
+std::string range_query(Session& s, const ProgramUnit&) {
+  return auto_or_number(s.plan().range);
+}
 std::string feedback(Session& s, const ProgramUnit& u) {
   const InstrumentLimits& l = s.limits();
-  const double ohm = number_or_limit(arg(u), "OHM",
-                                     {l.min_feedback_resistor_ohm, l.max_feedback_resistor_ohm,
-                                      l.defaults.feedback_resistor_ohm});
-  check_range(ohm, l.min_feedback_resistor_ohm, l.max_feedback_resistor_ohm, "feedback resistor", "ohm");
+  const double ohm = number_or_limit(
+      arg(u), "OHM",
+      {l.min_feedback_resistor_ohm, l.max_feedback_resistor_ohm, l.defaults.feedback_resistor_ohm});
+  check_range(ohm, l.min_feedback_resistor_ohm, l.max_feedback_resistor_ohm, "feedback resistor",
+              "ohm");
   s.plan().feedback_resistor_ohm = ohm;
   return {};
 }
@@ -306,8 +338,8 @@ std::string cal_save(Session& s, const ProgramUnit& u) {
 std::string cal_load(Session& s, const ProgramUnit& u) {
   const std::filesystem::path file = data_file(s.data_dir(), text_value(arg(u)));
   if (!std::filesystem::is_regular_file(file)) {
-    throw ScpiError(scpi_code::file_name_not_found, "no calibration " + file.filename().string() +
-                                                        " in " + s.data_dir().string());
+    throw ScpiError(scpi_code::file_name_not_found,
+                    "no calibration " + file.filename().string() + " in " + s.data_dir().string());
   }
   s.instrument().load_calibration(file);
   return {};
@@ -316,7 +348,8 @@ std::string cal_state_query(Session& s, const ProgramUnit&) {
   const CalibrationState state = s.instrument().calibration_state(s.plan());
   std::string warnings;
   for (const std::string& w : state.warnings) warnings += (warnings.empty() ? "" : "; ") + w;
-  return std::string(state.valid ? "1" : "0") + "," + string_response(state.reference) + "," + string_response(warnings);
+  return std::string(state.valid ? "1" : "0") + "," + string_response(state.reference) + "," +
+         string_response(warnings);
 }
 std::string initiate(Session& s, const ProgramUnit&) {
   s.start_measurement();
@@ -326,7 +359,9 @@ std::string continuous(Session& s, const ProgramUnit& u) {
   s.set_continuous(boolean_value(arg(u)));
   return {};
 }
-std::string continuous_query(Session& s, const ProgramUnit&) { return s.continuous() ? "1" : "0"; }
+std::string continuous_query(Session& s, const ProgramUnit&) {
+  return s.continuous() ? "1" : "0";
+}
 std::string abort(Session& s, const ProgramUnit&) {
   s.abort();
   return {};
@@ -348,14 +383,12 @@ std::string fetch_flags(Session& s, const ProgramUnit&) {
   });
 }
 std::string fetch_range(Session& s, const ProgramUnit&) {
-  return fetch_column(s, [](const analysis::SpectrumPoint& p, std::vector<double>& v) {
-    v.push_back(p.range);
-  });
+  return fetch_column(
+      s, [](const analysis::SpectrumPoint& p, std::vector<double>& v) { v.push_back(p.range); });
 }
 std::string fetch_gain(Session& s, const ProgramUnit&) {
-  return fetch_column(s, [](const analysis::SpectrumPoint& p, std::vector<double>& v) {
-    v.push_back(p.pga);
-  });
+  return fetch_column(
+      s, [](const analysis::SpectrumPoint& p, std::vector<double>& v) { v.push_back(p.pga); });
 }
 std::string fetch_warnings(Session& s, const ProgramUnit&) {
   const Spectrum& spectrum = s.last_spectrum();
@@ -382,7 +415,8 @@ std::string format_query(Session& s, const ProgramUnit&) {
   return s.data_format() == DataFormat::ascii ? "ASC" : "REAL,64";
 }
 std::string border(Session& s, const ProgramUnit& u) {
-  s.byte_order() = choice_index(arg(u), {"NORMal", "SWAPped"}) == 0 ? ByteOrder::normal : ByteOrder::swapped;
+  s.byte_order() =
+      choice_index(arg(u), {"NORMal", "SWAPped"}) == 0 ? ByteOrder::normal : ByteOrder::swapped;
   return {};
 }
 std::string border_query(Session& s, const ProgramUnit&) {
@@ -418,11 +452,10 @@ std::string fault_query(Session& s, const ProgramUnit&) {
 using enum Sequencing;
 
 const std::vector<CommandSpec> table = {
-    {"*IDN?", "", 0, 0, immediate, identify,
-     "Maker, model, board identity and program version.", "*IDN?"},
+    {"*IDN?", "", 0, 0, immediate, identify, "Maker, model, board identity and program version.",
+     "*IDN?"},
     {"*RST", "", 0, 0, immediate, reset,
-     "Stops any run and restores the default plan, reference, data format and byte order.",
-     "*RST"},
+     "Stops any run and restores the default plan, reference, data format and byte order.", "*RST"},
     {"*CLS", "", 0, 0, immediate, clear_status,
      "Empties the error queue and clears the event status register.", "*CLS"},
     {"*OPC", "", 0, 0, immediate, operation_complete,
@@ -448,15 +481,14 @@ const std::vector<CommandSpec> table = {
     {"*SRE?", "", 0, 0, immediate, service_enable_query, "The service request enable mask.",
      "*SRE?"},
     {"*TST?", "", 0, 0, after_run, self_test_query,
-     "Self-test of the board: 0 passed, 1 failed (the reason goes in the error queue).",
-     "*TST?"},
+     "Self-test of the board: 0 passed, 1 failed (the reason goes in the error queue).", "*TST?"},
     {"SYSTem:ERRor[:NEXT]?", "", 0, 0, immediate, error_next_query,
      "The oldest error as code and text, removed from the queue; 0,\"No error\" when empty.",
      "SYST:ERR?"},
     {"SYSTem:ERRor:COUNt?", "", 0, 0, immediate, error_count_query,
      "The number of errors in the queue.", "SYST:ERR:COUN?"},
-    {"SYSTem:VERSion?", "", 0, 0, immediate, version_query,
-     "The SCPI version the commands follow.", "SYST:VERS?"},
+    {"SYSTem:VERSion?", "", 0, 0, immediate, version_query, "The SCPI version the commands follow.",
+     "SYST:VERS?"},
     {"SYSTem:HELP:HEADers?", "", 0, 0, immediate, help_headers_query,
      "Every header, one per line, in a definite-length block.", "SYST:HELP:HEAD?"},
     {"STATus:OPERation:CONDition?", "", 0, 0, immediate, operation_condition_query,
@@ -471,14 +503,12 @@ const std::vector<CommandSpec> table = {
      "FREQ:STOP?"},
     {"[SENSe:]SWEep:POINts", "<count>|MIN|MAX|DEF", 1, 1, immediate, points,
      "Number of points from start to stop.", "SWE:POIN 201"},
-    {"[SENSe:]SWEep:POINts?", "", 0, 0, immediate, points_query, "Number of points.",
-     "SWE:POIN?"},
+    {"[SENSe:]SWEep:POINts?", "", 0, 0, immediate, points_query, "Number of points.", "SWE:POIN?"},
     {"[SENSe:]SWEep:SPACing", "LINear|LOGarithmic", 1, 1, immediate, spacing,
      "Equal steps in frequency or in its logarithm.", "SWE:SPAC LOG"},
-    {"[SENSe:]SWEep:SPACing?", "", 0, 0, immediate, spacing_query, "LIN or LOG.",
-     "SWE:SPAC?"},
-    {"[SENSe:]SWEep:SEGMent:ADD", "<start>,<stop>,<count>[,LINear|LOGarithmic]", 3, 4,
-     immediate, segment_add,
+    {"[SENSe:]SWEep:SPACing?", "", 0, 0, immediate, spacing_query, "LIN or LOG.", "SWE:SPAC?"},
+    {"[SENSe:]SWEep:SEGMent:ADD", "<start>,<stop>,<count>[,LINear|LOGarithmic]", 3, 4, immediate,
+     segment_add,
      "Appends a segment; while any segment is defined the sweep is the segments in order "
      "and start, stop, points and spacing are not used.",
      "SWE:SEGM:ADD 1kHz,10kHz,10,LOG"},
@@ -492,8 +522,8 @@ const std::vector<CommandSpec> table = {
      "Excitation cycles to wait at each frequency before measuring.", "SWE:SETT 15"},
     {"[SENSe:]SWEep:SETTling?", "", 0, 0, immediate, settling_query, "Settling cycles.",
      "SWE:SETT?"},
-    {"[SENSe:]GAIN", "1|5|AUTO", 1, 1, immediate, gain,
-     "PGA gain, or AUTO to choose it per point.", "GAIN AUTO"},
+    {"[SENSe:]GAIN", "1|5|AUTO", 1, 1, immediate, gain, "PGA gain, or AUTO to choose it per point.",
+     "GAIN AUTO"},
     {"[SENSe:]GAIN?", "", 0, 0, immediate, gain_query, "1, 5 or AUTO.", "GAIN?"},
     {"[SENSe:]FEEDback:RESistance", "<ohms>|MIN|MAX|DEF", 1, 1, immediate, feedback,
      "The feedback resistor fitted on the board (ohm unless a unit is given; MOHM is megohm).",
@@ -503,8 +533,7 @@ const std::vector<CommandSpec> table = {
     {"SOURce:VOLTage:RANGe", "1|2|3|4|AUTO", 1, 1, immediate, range,
      "Excitation range (1 is the largest output), or AUTO to choose it per point.",
      "SOUR:VOLT:RANG 1"},
-    {"SOURce:VOLTage:RANGe?", "", 0, 0, immediate, range_query, "1..4 or AUTO.",
-     "SOUR:VOLT:RANG?"},
+    {"SOURce:VOLTage:RANGe?", "", 0, 0, immediate, range_query, "1..4 or AUTO.", "SOUR:VOLT:RANG?"},
     {"CALibration:REFerence", "<circuit string>", 1, 1, immediate, cal_reference,
      "The known impedance on the board for the next calibration, as a circuit expression.",
      "CAL:REF \"R200k\""},
@@ -518,8 +547,7 @@ const std::vector<CommandSpec> table = {
     {"CALibration:LOAD", "<name string>", 1, 1, after_run, cal_load,
      "Loads a calibration saved under that name.", "CAL:LOAD \"bench-200k\""},
     {"CALibration:STATe?", "", 0, 0, after_run, cal_state_query,
-     "1 when a calibration covers the plan, else 0; its reference; its warnings.",
-     "CAL:STAT?"},
+     "1 when a calibration covers the plan, else 0; its reference; its warnings.", "CAL:STAT?"},
     {"INITiate[:IMMediate]", "", 0, 0, immediate, initiate,
      "Starts one sweep over the plan (overlapped: use *OPC? or *WAI).", "INIT;*OPC?"},
     {"INITiate:CONTinuous", "ON|OFF|1|0", 1, 1, immediate, continuous,
@@ -594,7 +622,8 @@ Pattern parse_pattern(std::string_view header) {
       ++i;
     } else {
       std::size_t end = i;
-      while (end < header.size() && header[end] != ':' && header[end] != '[' && header[end] != ']') ++end;
+      while (end < header.size() && header[end] != ':' && header[end] != '[' && header[end] != ']')
+        ++end;
       pattern.nodes.push_back({std::string(header.substr(i, end - i)), optional});
       optional = false;
       i = end;
@@ -624,7 +653,9 @@ const std::vector<Pattern>& patterns() {
 
 }  // namespace
 
-const std::vector<CommandSpec>& command_table() { return table; }
+const std::vector<CommandSpec>& command_table() {
+  return table;
+}
 
 const CommandSpec* find_command(const std::vector<std::string>& nodes, bool query) {
   const std::vector<Pattern>& all = patterns();

@@ -9,14 +9,16 @@ namespace quelnor::remote {
 
 std::filesystem::path data_file(const std::filesystem::path& data_dir, const std::string& name) {
   if (name.empty()) throw ScpiError(scpi_code::file_name_error, "an empty file name");
-  if (name.size() > 100) throw ScpiError(scpi_code::file_name_error, "a file name over 100 characters");
+  if (name.size() > 100)
+    throw ScpiError(scpi_code::file_name_error, "a file name over 100 characters");
   if (name.front() == '.') {
     throw ScpiError(scpi_code::file_name_error, "'" + name + "': a name may not begin with '.'");
   }
   for (char c : name) {
     if (c == '/' || c == '\\' || c == ':') {
-      throw ScpiError(scpi_code::file_name_error,
-                      "'" + name + "': give a plain name, not a path; files live in the data folder");
+      throw ScpiError(
+          scpi_code::file_name_error,
+          "'" + name + "': give a plain name, not a path; files live in the data folder");
     }
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) {
       throw ScpiError(scpi_code::file_name_error, "a control character in a file name");

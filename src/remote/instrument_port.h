@@ -54,8 +54,8 @@ struct InstrumentLimits {
 };
 
 struct CalibrationState {
-  bool valid = false;     // a calibration covers the current plan's settings
-  std::string reference;  // the circuit it was taken on, empty when none
+  bool valid = false;                 // a calibration covers the current plan's settings
+  std::string reference;              // the circuit it was taken on, empty when none
   std::vector<std::string> warnings;  // plain words, e.g. a plan outside its span
 };
 

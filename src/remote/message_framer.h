@@ -11,8 +11,8 @@
 namespace quelnor::remote {
 
 struct FramedMessage {
-  std::string text;      // the message without its line feed; empty on error
-  int error_code = 0;    // 0, or the SCPI error that replaces the message
+  std::string text;    // the message without its line feed; empty on error
+  int error_code = 0;  // 0, or the SCPI error that replaces the message
   std::string detail;
 };
 
@@ -27,7 +27,9 @@ class MessageFramer {
 
   // True when a block has swallowed a line feed and still waits for bytes: a client whose
   // block announced more than it sent. The owner gives it a moment, then abandons it.
-  bool waiting_inside_block_past_line_feed() const { return state_ == State::block_payload && newline_in_block_; }
+  bool waiting_inside_block_past_line_feed() const {
+    return state_ == State::block_payload && newline_in_block_;
+  }
   // Ends the partial message as an invalid block and starts afresh.
   FramedMessage abandon_partial();
   bool empty() const { return current_.empty() && state_ == State::normal; }

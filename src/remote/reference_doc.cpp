@@ -10,8 +10,10 @@ namespace {
 std::string cell(std::string_view text) {
   std::string out;
   for (char c : text) {
-    if (c == '|') out += "\\|";
-    else out += c;
+    if (c == '|')
+      out += "\\|";
+    else
+      out += c;
   }
   return out;
 }

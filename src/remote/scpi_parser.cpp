@@ -13,9 +13,15 @@ namespace quelnor::remote {
 
 namespace {
 
-bool is_alpha(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r'; }
+bool is_alpha(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+bool is_space(char c) {
+  return c == ' ' || c == '\t' || c == '\r';
+}
 
 std::string upper(std::string_view text) {
   std::string out(text);
@@ -27,7 +33,9 @@ struct Failure {
   ParseFailure failure;
 };
 
-[[noreturn]] void fail(int code, std::string detail) { throw Failure{{code, std::move(detail)}}; }
+[[noreturn]] void fail(int code, std::string detail) {
+  throw Failure{{code, std::move(detail)}};
+}
 
 class Reader {
  public:
@@ -57,8 +65,7 @@ std::string read_mnemonic(Reader& in) {
   const std::size_t from = in.position();
   if (!is_alpha(in.peek())) {
     if (in.at_end()) fail(scpi_code::syntax_error, "a header ends with ':'");
-    fail(scpi_code::invalid_character,
-         std::string("unexpected '") + in.peek() + "' in a header");
+    fail(scpi_code::invalid_character, std::string("unexpected '") + in.peek() + "' in a header");
   }
   while (!in.at_end() && (is_alpha(in.peek()) || is_digit(in.peek()) || in.peek() == '_')) {
     in.take();
@@ -156,14 +163,18 @@ Parameter read_non_decimal(Reader& in, char radix_letter) {
   while (!in.at_end()) {
     const char c = static_cast<char>(std::toupper(static_cast<unsigned char>(in.peek())));
     int digit = -1;
-    if (is_digit(c)) digit = c - '0';
-    else if (c >= 'A' && c <= 'F') digit = 10 + (c - 'A');
+    if (is_digit(c))
+      digit = c - '0';
+    else if (c >= 'A' && c <= 'F')
+      digit = 10 + (c - 'A');
     if (digit < 0 && (is_alpha(c) || is_digit(c))) {
-      fail(scpi_code::invalid_character_in_number, std::string("'") + c + "' in a #" + radix_letter + " number");
+      fail(scpi_code::invalid_character_in_number,
+           std::string("'") + c + "' in a #" + radix_letter + " number");
     }
     if (digit < 0) break;
     if (digit >= radix) {
-      fail(scpi_code::invalid_character_in_number, std::string("'") + c + "' in a #" + radix_letter + " number");
+      fail(scpi_code::invalid_character_in_number,
+           std::string("'") + c + "' in a #" + radix_letter + " number");
     }
     value = value * radix + digit;
     in.take();
@@ -243,7 +254,8 @@ Parameter read_parameter(Reader& in) {
       in.take();
     }
     const std::string_view word = in.slice(from, in.position());
-    if (word.size() > max_mnemonic_length) fail(scpi_code::invalid_character_data, std::string(word.substr(0, 20)));
+    if (word.size() > max_mnemonic_length)
+      fail(scpi_code::invalid_character_data, std::string(word.substr(0, 20)));
     p.text = upper(word);
     return p;
   }
@@ -297,7 +309,8 @@ ParsedMessage parse_program_message(std::string_view message) {
 bool mnemonic_matches(std::string_view typed, std::string_view mnemonic) {
   std::string short_form;
   for (char c : mnemonic) {
-    if (std::isupper(static_cast<unsigned char>(c)) || is_digit(c) || c == '*' || c == '_') short_form += c;
+    if (std::isupper(static_cast<unsigned char>(c)) || is_digit(c) || c == '*' || c == '_')
+      short_form += c;
   }
   return typed == short_form || typed == upper(mnemonic);
 }

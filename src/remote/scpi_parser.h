@@ -22,8 +22,8 @@ struct Parameter {
 };
 
 struct ProgramUnit {
-  bool common = false;    // an IEEE 488.2 common command such as *IDN?
-  bool absolute = false;  // the header began with ':' (back to the root)
+  bool common = false;             // an IEEE 488.2 common command such as *IDN?
+  bool absolute = false;           // the header began with ':' (back to the root)
   std::vector<std::string> nodes;  // header mnemonics in upper case ("SENS", "FREQ")
   bool query = false;
   std::vector<Parameter> parameters;

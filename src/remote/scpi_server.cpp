@@ -100,8 +100,10 @@ void ScpiServer::deliver() {
          client_->bytesToWrite() <= max_unread_answer_bytes) {
     FramedMessage m = std::move(inbox_.front());
     inbox_.pop_front();
-    if (m.error_code != 0) session_->receive_error(m.error_code, m.detail);
-    else session_->receive(std::move(m.text));
+    if (m.error_code != 0)
+      session_->receive_error(m.error_code, m.detail);
+    else
+      session_->receive(std::move(m.text));
   }
 }
 

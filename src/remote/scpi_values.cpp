@@ -17,17 +17,29 @@ struct Multiplier {
   double factor;
 };
 
-constexpr std::array<Multiplier, 12> multipliers = {{{"EX", 1e18}, {"PE", 1e15}, {"T", 1e12},
-                                                    {"G", 1e9}, {"MA", 1e6}, {"K", 1e3},
-                                                    {"M", 1e-3}, {"U", 1e-6}, {"N", 1e-9},
-                                                    {"P", 1e-12}, {"F", 1e-15}, {"A", 1e-18}}};
+constexpr std::array<Multiplier, 12> multipliers = {{{"EX", 1e18},
+                                                     {"PE", 1e15},
+                                                     {"T", 1e12},
+                                                     {"G", 1e9},
+                                                     {"MA", 1e6},
+                                                     {"K", 1e3},
+                                                     {"M", 1e-3},
+                                                     {"U", 1e-6},
+                                                     {"N", 1e-9},
+                                                     {"P", 1e-12},
+                                                     {"F", 1e-15},
+                                                     {"A", 1e-18}}};
 
 const char* kind_name(ParameterKind kind) {
   switch (kind) {
-    case ParameterKind::numeric: return "a number";
-    case ParameterKind::character: return "a word";
-    case ParameterKind::string: return "a string";
-    case ParameterKind::block: return "a block";
+    case ParameterKind::numeric:
+      return "a number";
+    case ParameterKind::character:
+      return "a word";
+    case ParameterKind::string:
+      return "a string";
+    case ParameterKind::block:
+      return "a block";
   }
   return "a parameter";
 }
@@ -37,7 +49,8 @@ const char* kind_name(ParameterKind kind) {
                    : p.kind == ParameterKind::character ? scpi_code::character_data_not_allowed
                    : p.kind == ParameterKind::string    ? scpi_code::string_data_not_allowed
                                                         : scpi_code::block_data_not_allowed;
-  throw ScpiError(code, std::string("expected ") + std::string(wanted) + ", got " + kind_name(p.kind));
+  throw ScpiError(code,
+                  std::string("expected ") + std::string(wanted) + ", got " + kind_name(p.kind));
 }
 
 }  // namespace
@@ -113,16 +126,19 @@ std::string number_response(double value) {
   std::array<char, 400> buffer{};
   const double magnitude = std::abs(value);
   const bool plain = value == 0.0 || (magnitude >= 1e-5 && magnitude < 1e15);
-  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                       plain ? std::chars_format::fixed : std::chars_format::scientific);
+  const auto [end, ec] =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
+                    plain ? std::chars_format::fixed : std::chars_format::scientific);
   return std::string(buffer.data(), end);
 }
 
 std::string string_response(std::string_view text) {
   std::string out = "\"";
   for (char c : text) {
-    if (c == '"') out += "\"\"";
-    else out += c;
+    if (c == '"')
+      out += "\"\"";
+    else
+      out += c;
   }
   return out + '"';
 }

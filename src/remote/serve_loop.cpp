@@ -12,7 +12,9 @@ namespace {
 
 std::atomic<bool> stop_requested{false};
 
-extern "C" void request_stop(int) { stop_requested = true; }
+extern "C" void request_stop(int) {
+  stop_requested = true;
+}
 
 }  // namespace
 

@@ -64,7 +64,8 @@ void Session::receive(std::string message) {
       const ProgramUnit& unit = p.parsed->units[i];
       // Only where the header starts from the root: elsewhere it names another command.
       const bool from_root = i == 0 || unit.absolute;
-      if (from_root && !unit.common && !unit.query && find_command(unit.nodes, false) == abort_command) {
+      if (from_root && !unit.common && !unit.query &&
+          find_command(unit.nodes, false) == abort_command) {
         abort();
       }
     }
@@ -135,8 +136,8 @@ bool Session::run_unit(Pending& p, const ProgramUnit& unit) {
   const int count = static_cast<int>(unit.parameters.size());
   try {
     if (count < spec->min_parameters) {
-      throw ScpiError(scpi_code::missing_parameter, std::string(spec->header) + " " +
-                                                        std::string(spec->parameters));
+      throw ScpiError(scpi_code::missing_parameter,
+                      std::string(spec->header) + " " + std::string(spec->parameters));
     }
     if (count > spec->max_parameters) {
       throw ScpiError(scpi_code::parameter_not_allowed,
@@ -171,7 +172,7 @@ int Session::read_and_clear_esr() {
 int Session::status_byte() const {
   int stb = 0;
   if (errors_.count() != 0) stb |= 1 << 2;  // error/event queue not empty
-  if ((esr_ & ese_) != 0) stb |= 1 << 5;     // event status summary
+  if ((esr_ & ese_) != 0) stb |= 1 << 5;    // event status summary
   if ((stb & sre_ & ~(1 << 6)) != 0) stb |= 1 << 6;
   return stb;
 }
@@ -196,14 +197,17 @@ void Session::reset() {
 }
 
 void Session::arm_operation_complete() {
-  if (operation_running()) opc_armed_ = true;
-  else esr_ |= esr_bit::operation_complete;
+  if (operation_running())
+    opc_armed_ = true;
+  else
+    esr_ |= esr_bit::operation_complete;
 }
 
 void Session::start_measurement() {
   if (operation_running()) throw ScpiError(scpi_code::init_ignored, "a run is in progress");
   if (plan_.segments.empty() && plan_.start_hz > plan_.stop_hz) {
-    throw ScpiError(scpi_code::settings_conflict, "the start frequency is above the stop frequency");
+    throw ScpiError(scpi_code::settings_conflict,
+                    "the start frequency is above the stop frequency");
   }
   start(Operation::measurement);
 }
@@ -214,7 +218,8 @@ void Session::start_calibration() {
     throw ScpiError(scpi_code::settings_conflict, "no reference: send CALibration:REFerence first");
   }
   if (plan_.segments.empty() && plan_.start_hz > plan_.stop_hz) {
-    throw ScpiError(scpi_code::settings_conflict, "the start frequency is above the stop frequency");
+    throw ScpiError(scpi_code::settings_conflict,
+                    "the start frequency is above the stop frequency");
   }
   start(Operation::calibration);
 }
@@ -255,8 +260,10 @@ void Session::start(Operation op) {
     std::optional<analysis::Spectrum> spectrum;
     std::string error;
     try {
-      if (op == Operation::calibration) instrument_.calibrate(plan, reference, cancel_);
-      else spectrum = instrument_.measure(plan, cancel_);
+      if (op == Operation::calibration)
+        instrument_.calibrate(plan, reference, cancel_);
+      else
+        spectrum = instrument_.measure(plan, cancel_);
     } catch (const std::exception& e) {
       error = *e.what() != '\0' ? e.what() : "the board failed";
     } catch (...) {

@@ -13,23 +13,21 @@
 #include <sstream>
 
 #include "remote/fake_instrument.h"
+#include "support/core_application.h"
 
 namespace quelnor::cli {
 namespace {
 
 QCoreApplication& application() {
-  static int argc = 1;
-  static char name[] = "cli_serve_test";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-  return app;
+  return quelnor::testing::core_application();
 }
 
 InstrumentFactory fake_factory(std::string* board_seen = nullptr) {
-  return [board_seen](const std::string& board, std::string&) -> std::unique_ptr<remote::Instrument> {
-    if (board_seen) *board_seen = board;
-    return std::make_unique<remote::testing::FakeInstrument>();
-  };
+  return
+      [board_seen](const std::string& board, std::string&) -> std::unique_ptr<remote::Instrument> {
+        if (board_seen) *board_seen = board;
+        return std::make_unique<remote::testing::FakeInstrument>();
+      };
 }
 
 struct Outcome {
@@ -72,13 +70,15 @@ INSTANTIATE_TEST_SUITE_P(Table, ServeOptionErrors,
                                            OptionCase{"sim", 0, "lab-pc", "--listen lab-pc"}));
 
 TEST(Serve, BoardThatCannotBeOpened) {
-  const Outcome o = serve({"usb:1-4", 0, "127.0.0.1", ""},
-                          [](const std::string&, std::string& error) -> std::unique_ptr<remote::Instrument> {
-                            error = "no board on port 1-4";
-                            return nullptr;
-                          });
+  const Outcome o =
+      serve({"usb:1-4", 0, "127.0.0.1", ""},
+            [](const std::string&, std::string& error) -> std::unique_ptr<remote::Instrument> {
+              error = "no board on port 1-4";
+              return nullptr;
+            });
   EXPECT_EQ(o.code, 1);
-  EXPECT_NE(o.err.find("cannot open board usb:1-4: no board on port 1-4"), std::string::npos) << o.err;
+  EXPECT_NE(o.err.find("cannot open board usb:1-4: no board on port 1-4"), std::string::npos)
+      << o.err;
 }
 
 TEST(Serve, BusyPort) {

@@ -12,7 +12,8 @@ namespace quelnor::remote::testing {
 
 namespace {
 
-void append_steps(std::vector<double>& out, double start, double stop, int points, Spacing spacing) {
+void append_steps(std::vector<double>& out, double start, double stop, int points,
+                  Spacing spacing) {
   for (int i = 0; i < points; ++i) {
     const double t = points == 1 ? 0.0 : static_cast<double>(i) / (points - 1);
     out.push_back(spacing == Spacing::linear ? start + t * (stop - start)
@@ -27,7 +28,8 @@ std::vector<double> plan_frequencies(const SweepPlan& plan) {
   if (plan.segments.empty()) {
     append_steps(out, plan.start_hz, plan.stop_hz, plan.points, plan.spacing);
   }
-  for (const SweepSegment& s : plan.segments) append_steps(out, s.start_hz, s.stop_hz, s.points, s.spacing);
+  for (const SweepSegment& s : plan.segments)
+    append_steps(out, s.start_hz, s.stop_hz, s.points, s.spacing);
   return out;
 }
 

@@ -22,7 +22,8 @@ std::string source_dir() {
 TEST(ReferenceDoc, CheckedInReferenceIsCurrent) {
   const std::string path = source_dir() + "/docs/scpi.md";
   const std::string generated = scpi_reference_markdown();
-  if (const char* update = std::getenv("QUELNOR_UPDATE_DOCS"); update && std::string(update) == "1") {
+  if (const char* update = std::getenv("QUELNOR_UPDATE_DOCS");
+      update && std::string(update) == "1") {
     std::ofstream(path, std::ios::binary) << generated;
   }
   std::ifstream in(path, std::ios::binary);

@@ -12,16 +12,13 @@
 
 #include "remote/fake_instrument.h"
 #include "remote/scpi_error.h"
+#include "support/core_application.h"
 
 namespace quelnor::remote {
 namespace {
 
 QCoreApplication& application() {
-  static int argc = 1;
-  static char name[] = "remote_server_test";
-  static char* argv[] = {name, nullptr};
-  static QCoreApplication app(argc, argv);
-  return app;
+  return quelnor::testing::core_application();
 }
 
 // Runs the event loop until done() or the bound; false on timeout.

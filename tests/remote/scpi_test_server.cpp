@@ -19,9 +19,12 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string name = argv[i];
     const std::string value = argv[i + 1];
-    if (name == "--port") options.port = static_cast<quint16>(std::stoi(value));
-    else if (name == "--point-time-us") instrument.set_point_time(std::chrono::microseconds(std::stoll(value)));
-    else if (name == "--data-dir") options.data_dir = value;
+    if (name == "--port")
+      options.port = static_cast<quint16>(std::stoi(value));
+    else if (name == "--point-time-us")
+      instrument.set_point_time(std::chrono::microseconds(std::stoll(value)));
+    else if (name == "--data-dir")
+      options.data_dir = value;
     else {
       std::cerr << "unknown option " << name << "\n";
       return 2;

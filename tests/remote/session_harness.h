@@ -23,12 +23,13 @@ class SessionHarness {
 
  public:
   explicit SessionHarness(std::filesystem::path data_dir = std::filesystem::temp_directory_path())
-      : session(fake, std::move(data_dir), [this](const std::string& r) { answers.push_back(r); },
-                [this] {
-                  std::lock_guard lock(mutex_);
-                  woken_ = true;
-                  woke_.notify_all();
-                }) {}
+      : session(
+            fake, std::move(data_dir), [this](const std::string& r) { answers.push_back(r); },
+            [this] {
+              std::lock_guard lock(mutex_);
+              woken_ = true;
+              woke_.notify_all();
+            }) {}
 
   // Sends one message and returns what was answered to it (and to anything it unblocked),
   // without the line feeds.

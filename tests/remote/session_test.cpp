@@ -3,14 +3,14 @@
 #include "remote/session.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <bit>
-#include <cstdint>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
-#include <thread>
-#include <unistd.h>
 #include <fstream>
+#include <thread>
 
 #include "remote/scpi_error.h"
 #include "remote/session_harness.h"
@@ -124,8 +124,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"SWE:POIN 2.5", scpi_code::data_out_of_range, esr_bit::execution_error},
         ErrorCase{"SWE:POIN 1", scpi_code::data_out_of_range, esr_bit::execution_error},
         ErrorCase{"GAIN 3", scpi_code::illegal_parameter_value, esr_bit::execution_error},
-        ErrorCase{"SOUR:VOLT:RANG 5", scpi_code::illegal_parameter_value,
-                  esr_bit::execution_error},
+        ErrorCase{"SOUR:VOLT:RANG 5", scpi_code::illegal_parameter_value, esr_bit::execution_error},
         ErrorCase{"FORM REAL,32", scpi_code::illegal_parameter_value, esr_bit::execution_error},
         ErrorCase{"FORM ASC,8", scpi_code::parameter_not_allowed, esr_bit::command_error},
         ErrorCase{"FREQ:STAR 50kHz;STOP 10kHz;:INIT", scpi_code::settings_conflict,
@@ -138,8 +137,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"CAL:REF \"Q\";MEAS", scpi_code::execution_error, esr_bit::execution_error},
         ErrorCase{"SYST:SIM:FAUL \"fail-at\",0;:INIT", scpi_code::execution_error,
                   esr_bit::execution_error},
-        ErrorCase{"CAL:LOAD \"absent\"", scpi_code::file_name_not_found,
-                  esr_bit::execution_error},
+        ErrorCase{"CAL:LOAD \"absent\"", scpi_code::file_name_not_found, esr_bit::execution_error},
         ErrorCase{"CAL:SAVE \"../x\"", scpi_code::file_name_error, esr_bit::execution_error},
         ErrorCase{"FREQ:STAR 1,2", scpi_code::parameter_not_allowed, esr_bit::command_error},
         ErrorCase{"FREQ:STAR 1;;", scpi_code::invalid_character, esr_bit::command_error}));
@@ -326,7 +324,8 @@ TEST(Session, MeasuresTheDutThroughTheCalibration) {
   h.send("FREQ:STAR 1kHz;STOP 100kHz;:SWE:POIN 5;SPAC LOG;:SYST:SIM:DUT \"R10k\"");
   h.send("INIT;*WAI");
   h.settle();
-  EXPECT_DOUBLE_EQ(parse_list(h.ask("FETC:IMP?"))[0], 10e3 * testing::FakeInstrument::uncalibrated_gain_error);
+  EXPECT_DOUBLE_EQ(parse_list(h.ask("FETC:IMP?"))[0],
+                   10e3 * testing::FakeInstrument::uncalibrated_gain_error);
   EXPECT_EQ(h.ask("FETC:FLAG?"), "4,4,4,4,4");
   EXPECT_EQ(h.ask("CAL:STAT?"), "0,\"\",\"\"");
   h.send("CAL:REF \"R200k\";MEAS");
@@ -344,7 +343,8 @@ TEST(Session, MeasuresTheDutThroughTheCalibration) {
     EXPECT_NEAR(f[i], std::pow(10.0, 3.0 + 0.5 * i), 1e-9 * f[i]) << i;
   }
   h.send("FREQ:STOP 50kHz");
-  EXPECT_EQ(h.ask("CAL:STAT?"), "1,\"R200k\",\"the plan's frequencies differ from the calibration's\"");
+  EXPECT_EQ(h.ask("CAL:STAT?"),
+            "1,\"R200k\",\"the plan's frequencies differ from the calibration's\"");
 }
 
 TEST(Session, BinaryDataMatchesTheTextInBothByteOrders) {
@@ -360,8 +360,8 @@ TEST(Session, BinaryDataMatchesTheTextInBothByteOrders) {
 }
 
 TEST(Session, CalibrationFilesStayInsideTheDataFolder) {
-  const std::filesystem::path dir =
-      std::filesystem::temp_directory_path() / ("quelnor_session_test_" + std::to_string(::getpid()));
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                    ("quelnor_session_test_" + std::to_string(::getpid()));
   std::filesystem::remove_all(dir);
   SessionHarness h(dir);
   h.send("CAL:SAVE \"nothing\"");

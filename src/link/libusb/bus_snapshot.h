@@ -23,7 +23,7 @@ struct BoardSighting {
   UsbDevice device;
   BoardLocation location;
   std::uint16_t product_id = 0;  // firmware may change it when the device enumerates again
-  std::uint8_t address = 0;  // bus address, changes when the device enumerates again
+  std::uint8_t address = 0;      // bus address, changes when the device enumerates again
 };
 
 class BusSnapshot {

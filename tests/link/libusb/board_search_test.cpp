@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "board_steps.h"
 #include "fake_usb.h"
 #include "link/libusb/libusb_driver.h"
 #include "link/libusb/port_path.h"
@@ -14,25 +15,11 @@
 namespace quelnor::link::libusb {
 namespace {
 
+using test::connect_first_board;
 using test::FakeDevice;
 using test::FakeUsb;
 using test::ScriptedAnswer;
-
-// Two RAM chunks: with the reset hold and release, four load requests.
-const char* const small_image =
-    ":03000000020006F5\n"
-    ":0200030080FE7D\n"
-    ":02E00000C0DE80\n"
-    ":00000001FF\n";
-
-std::int32_t connect_first_board(LibusbDriver& driver) {
-  std::array<std::uint8_t, 128> ids{};
-  std::int32_t count = 0;
-  driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
-  std::int32_t handle = -1;
-  driver.Connect(0x0456, 0xB203, ids[0], handle);
-  return handle;
-}
+using test::small_image;
 
 std::int16_t write_register(LibusbDriver& driver, std::int32_t handle) {
   std::uint8_t unused = 0;
@@ -144,7 +131,8 @@ TEST(BoardSearch, ARestrictedSearchFindsOnlyTheBoardInThatSocket) {
   driver.restrict_to(parse_port_path("1-9"));
   EXPECT_LT(driver.Search_For_Boards(0x0456, 0xB203, count, ids.data()), 0);
   EXPECT_EQ(count, 0);
-  EXPECT_NE(driver.last_error().find("is at USB port 1-9"), std::string::npos) << driver.last_error();
+  EXPECT_NE(driver.last_error().find("is at USB port 1-9"), std::string::npos)
+      << driver.last_error();
 }
 
 TEST(PortPath, TextRoundTripsAndMalformedPathsAreRefused) {
