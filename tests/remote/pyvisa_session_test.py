@@ -1,9 +1,10 @@
 #!/usr/bin/python3
 """The real client: PyVISA with its pure-Python backend drives a SCPI server over loopback.
 
-Usage: pyvisa_session_test.py SERVER_PROGRAM
-The server program is started on a free port (it names the port on stderr) and stopped at
-the end; the whole run is bounded by an alarm. Run it with Debian's /usr/bin/python3, which
+Usage: pyvisa_session_test.py SERVER_COMMAND...
+The server command (for example `quelnor-eval serve --board sim`) is started with
+`--port 0 --data-dir DIR` added, on a free port that it names on stderr, and stopped with
+SIGTERM at the end; the whole run is bounded by an alarm. Run it with Debian's /usr/bin/python3, which
 has the python3-pyvisa and python3-pyvisa-py packages.
 """
 import cmath
@@ -28,9 +29,8 @@ RELATIVE_TOLERANCE = 0.02  # what the engine promises for a calibrated resistor-
 POINTS = 21
 
 
-def start_server(program, data_dir):
-    server = subprocess.Popen([program, "--port", "0", "--point-time-us", "200",
-                               "--data-dir", data_dir],
+def start_server(command, data_dir):
+    server = subprocess.Popen(command + ["--port", "0", "--data-dir", data_dir],
                               stderr=subprocess.PIPE, text=True)
     chooser = selectors.DefaultSelector()
     chooser.register(server.stderr, selectors.EVENT_READ)
@@ -128,11 +128,11 @@ def session(inst):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) < 2:
         sys.exit(__doc__)
     signal.alarm(90)
     with tempfile.TemporaryDirectory() as data_dir:
-        server, port = start_server(sys.argv[1], data_dir)
+        server, port = start_server(sys.argv[1:], data_dir)
         try:
             rm = pyvisa.ResourceManager("@py")
             inst = rm.open_resource(f"TCPIP::127.0.0.1::{port}::SOCKET",
