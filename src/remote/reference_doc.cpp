@@ -39,7 +39,10 @@ std::string scpi_reference_markdown() {
       "`200 KOHM`, `1 MOHM` (mega); `M` alone is milli and `MA` mega. Set commands answer "
       "nothing; errors go to the queue read by `SYSTem:ERRor?`. Calibration and sweeps run "
       "in the background: `*OPC?` answers `1` when they are done, `*WAI` holds the commands "
-      "after it, and `FETCh?` waits for a running sweep.\n"
+      "after it, and `FETCh?` waits for a running sweep; other queries are answered at "
+      "once. An `ABORt` sent while a client waits ends the run at once. While sweeps repeat "
+      "(`INITiate:CONTinuous ON`) commands that would wait for the end of a run are refused "
+      "with -221, except `FETCh?`, which answers the last finished sweep.\n"
       "\n"
       "| Command | Parameters | What it does | Example |\n"
       "|---|---|---|---|\n";
