@@ -57,9 +57,11 @@ class ServerThread {
   quint16 port_ = 0;
 };
 
+// Made and destroyed by main, inside the life of the QCoreApplication.
+ServerThread* the_server = nullptr;
+
 ServerThread& server() {
-  static ServerThread instance;
-  return instance;
+  return *the_server;
 }
 
 // A blocking client socket.
@@ -81,11 +83,15 @@ class Client {
   }
   // A definite-length block and its line feed.
   std::size_t block() {
-    while (socket_.bytesAvailable() < 2) socket_.waitForReadyRead(10000);
+    while (socket_.bytesAvailable() < 2) {
+      if (!socket_.waitForReadyRead(10000)) return 0;
+    }
     char head[2];
     socket_.read(head, 2);
     const int digits = head[1] - '0';
-    while (socket_.bytesAvailable() < digits) socket_.waitForReadyRead(10000);
+    while (socket_.bytesAvailable() < digits) {
+      if (!socket_.waitForReadyRead(10000)) return 0;
+    }
     const std::size_t length = std::stoul(socket_.read(digits).toStdString());
     std::size_t got = 0;
     while (got < length + 1) {
@@ -103,10 +109,12 @@ class Client {
   QTcpSocket socket_;
 };
 
-// One controlling client for the whole program: the server takes one at a time.
+// One controlling client for the whole program (the server takes one at a time), made and
+// destroyed by main.
+Client* the_client = nullptr;
+
 Client& shared_client() {
-  static Client client;
-  return client;
+  return *the_client;
 }
 
 void BM_IdnRoundTrip(benchmark::State& state) {
@@ -160,7 +168,15 @@ BENCHMARK(BM_IdnDuringSweep)->Unit(benchmark::kMicrosecond)->Iterations(5000)->U
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  {
+    ServerThread server_thread;
+    the_server = &server_thread;
+    Client client;
+    the_client = &client;
+    benchmark::RunSpecifiedBenchmarks();
+    the_client = nullptr;
+    the_server = nullptr;
+  }
   benchmark::Shutdown();
   return 0;
 }
