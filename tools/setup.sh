@@ -14,7 +14,8 @@ top="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 packages=(g++ cmake make pkg-config qt6-base-dev qt6-charts-dev libusb-1.0-0-dev
           libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
           clang libclang-rt-14-dev help2man dpkg-dev file
-          libeigen3-dev nlohmann-json3-dev libcli11-dev qt6-svg-dev)
+          libeigen3-dev nlohmann-json3-dev libcli11-dev qt6-svg-dev
+          python3-pyvisa python3-pyvisa-py)
 
 missing=()
 for p in "${packages[@]}"; do

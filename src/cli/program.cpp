@@ -9,6 +9,9 @@
 
 #include "app/command_line.h"
 #include "app/script_runner.h"
+#ifdef QUELNOR_HAVE_LIBUSB
+#include "cli/boards_command.h"
+#endif
 #include "cli/calibrate_command.h"
 #include "cli/fit_command.h"
 #include "cli/kk_command.h"
@@ -42,6 +45,9 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
   add_measure_command(program, exit_code);
   add_fit_command(program, exit_code);
   add_kk_command(program, exit_code);
+#ifdef QUELNOR_HAVE_LIBUSB
+  add_boards_command(program, exit_code);
+#endif
   for (CLI::App* command : program.get_subcommands([](CLI::App*) { return true; })) {
     command->set_help_flag("-h,--help", "print this help and exit");
   }

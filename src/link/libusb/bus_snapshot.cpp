@@ -19,13 +19,24 @@ BusSnapshot::~BusSnapshot() {
 
 std::vector<BoardSighting> BusSnapshot::boards(std::uint16_t vendor_id,
                                                std::uint16_t product_id) const {
+  return find(vendor_id, product_id);
+}
+
+std::vector<BoardSighting> BusSnapshot::boards(std::uint16_t vendor_id) const {
+  return find(vendor_id, std::nullopt);
+}
+
+std::vector<BoardSighting> BusSnapshot::find(std::uint16_t vendor_id,
+                                             std::optional<std::uint16_t> product_id) const {
   std::vector<BoardSighting> found;
   for (const UsbDevice device : devices_) {
     UsbIdentity identity;
     if (calls_.get_device_descriptor(device, identity) != UsbStatus::ok) continue;
-    if (identity.vendor_id != vendor_id || identity.product_id != product_id) continue;
+    if (identity.vendor_id != vendor_id) continue;
+    if (product_id && identity.product_id != *product_id) continue;
     BoardSighting sighting;
     sighting.device = device;
+    sighting.product_id = identity.product_id;
     if (calls_.get_port_numbers(device, sighting.location.ports) != UsbStatus::ok) continue;
     sighting.location.bus = calls_.get_bus_number(device);
     sighting.address = calls_.get_device_address(device);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "link/libusb/usb_calls.h"
@@ -21,7 +22,8 @@ struct BoardLocation {
 struct BoardSighting {
   UsbDevice device;
   BoardLocation location;
-  std::uint8_t address = 0;  // bus address, changes when the device enumerates again
+  std::uint16_t product_id = 0;  // firmware may change it when the device enumerates again
+  std::uint8_t address = 0;      // bus address, changes when the device enumerates again
 };
 
 class BusSnapshot {
@@ -37,8 +39,13 @@ class BusSnapshot {
   // Devices with that vendor and product, in bus order: by bus number, then port path.
   // Devices whose descriptor or ports cannot be read are left out.
   std::vector<BoardSighting> boards(std::uint16_t vendor_id, std::uint16_t product_id) const;
+  // Devices of that vendor whatever their product, in the same order.
+  std::vector<BoardSighting> boards(std::uint16_t vendor_id) const;
 
  private:
+  std::vector<BoardSighting> find(std::uint16_t vendor_id,
+                                  std::optional<std::uint16_t> product_id) const;
+
   const UsbCalls& calls_;
   UsbStatus status_ = UsbStatus::ok;
   std::vector<UsbDevice> devices_;

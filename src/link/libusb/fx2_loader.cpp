@@ -67,9 +67,10 @@ std::string follow_reenumeration(const UsbCalls& calls, BoardConnection& connect
     if (poll > 0) calls.sleep_ms(fx2_poll_ms);
     const BusSnapshot snapshot(calls);
     if (snapshot.status() != UsbStatus::ok) continue;
+    // Found again by where it sits and its vendor: the firmware may give the board
+    // another product id than the one it was opened with.
     const BoardSighting* here = nullptr;
-    const std::vector<BoardSighting> boards =
-        snapshot.boards(connection.vendor_id, connection.product_id);
+    const std::vector<BoardSighting> boards = snapshot.boards(connection.vendor_id);
     for (const BoardSighting& board : boards) {
       if (board.location == connection.location) here = &board;
     }
@@ -77,8 +78,9 @@ std::string follow_reenumeration(const UsbCalls& calls, BoardConnection& connect
       seen_gone = true;
       continue;
     }
-    // The same address without a gap is still the device opened before the load.
-    if (!seen_gone && here->address == connection.address) {
+    // The same address and product without a gap is still the device opened before the load.
+    if (!seen_gone && here->address == connection.address &&
+        here->product_id == connection.product_id) {
       seen_unchanged = true;
       continue;
     }
@@ -92,6 +94,7 @@ std::string follow_reenumeration(const UsbCalls& calls, BoardConnection& connect
     release_and_close(calls, connection.handle);
     connection.handle = fresh;
     connection.address = here->address;
+    connection.product_id = here->product_id;
     return {};
   }
   if (!seen_gone && seen_unchanged && open_problem.empty()) return {};  // it stayed: keep it

@@ -12,6 +12,7 @@
 #include "link/libusb/fx2_loader.h"
 #include "link/libusb/fx2_ram_image.h"
 #include "link/libusb/libusb_calls.h"
+#include "link/libusb/port_path.h"
 
 namespace quelnor::link::libusb {
 
@@ -109,18 +110,40 @@ std::int32_t LibusbDriver::Search_For_Boards(std::int32_t vendor_id, std::int32_
     return fail(describe_usb_failure(snapshot.status(), "list the USB devices"));
   }
   for (const BoardSighting& board : snapshot.boards(searched_vendor_id_, searched_product_id_)) {
+    if (only_at_ && board.location != *only_at_) continue;
     // Identifiers are 1..128: one byte each, and the caller has room for 128.
     if (search_result_.size() == board_ids_size) break;
     search_result_.push_back(board.location);
     board_ids[search_result_.size() - 1] = static_cast<std::uint8_t>(search_result_.size());
   }
   board_count = static_cast<std::int32_t>(search_result_.size());
+  if (search_result_.empty() && only_at_) {
+    return fail("No evaluation board (USB " +
+                usb_identity(searched_vendor_id_, searched_product_id_) + ") is at USB port " +
+                port_path_text(*only_at_) +
+                ". Check the cable and the board's power; `quelnor-eval boards` lists the "
+                "boards and their ports.");
+  }
   if (search_result_.empty()) {
     return fail("No evaluation board (USB " +
                 usb_identity(searched_vendor_id_, searched_product_id_) +
                 ") was found. Check the USB cable and the board's power.");
   }
   return board_count;
+}
+
+bool LibusbDriver::list_boards(std::vector<ListedBoard>& boards) {
+  boards.clear();
+  if (!ensure_usb()) return false;
+  const BusSnapshot snapshot(calls_);
+  if (snapshot.status() != UsbStatus::ok) {
+    fail(describe_usb_failure(snapshot.status(), "list the USB devices"));
+    return false;
+  }
+  for (const BoardSighting& board : snapshot.boards(static_cast<std::uint16_t>(board_vendor_id))) {
+    boards.push_back({board.location, board.product_id});
+  }
+  return true;
 }
 
 std::int32_t LibusbDriver::Connect(std::int32_t vendor_id, std::int32_t product_id,

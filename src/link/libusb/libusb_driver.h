@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,19 @@ class LibusbDriver final : public DriverLibrary {
                               std::int32_t index, std::uint8_t direction, std::int32_t length,
                               std::uint8_t* data) override;
 
+  // Every device of the board's vendor on the bus, in bus order, whatever its product id
+  // (its firmware may have changed it). False, with the reason in last_error(), when the
+  // bus cannot be listed.
+  struct ListedBoard {
+    BoardLocation location;
+    std::uint16_t product_id = 0;
+  };
+  bool list_boards(std::vector<ListedBoard>& boards);
+
+  // From now on a search finds only the board at this place on the bus (nullopt: any), so
+  // that one program drives the board in one socket while another drives the next.
+  void restrict_to(std::optional<BoardLocation> location) { only_at_ = std::move(location); }
+
   // A sentence for the operator on what went wrong last and what to do; empty if nothing has.
   std::string last_error() const { return last_error_; }
 
@@ -53,6 +67,7 @@ class LibusbDriver final : public DriverLibrary {
   std::uint16_t searched_vendor_id_ = 0;
   std::uint16_t searched_product_id_ = 0;
   std::vector<BoardLocation> search_result_;
+  std::optional<BoardLocation> only_at_;
   std::map<std::int32_t, BoardConnection> connections_;
   std::int32_t next_handle_ = 1;
   std::string last_error_;

@@ -13,36 +13,22 @@
 #include <string>
 #include <vector>
 
+#include "board_steps.h"
 #include "fake_usb.h"
 
 namespace quelnor::link::libusb {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using test::connect_first_board;
 using test::FakeDevice;
 using test::FakeUsb;
 using test::RecordedTransfer;
 using test::ScriptedAnswer;
+using test::small_image;
 
 bool contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
-}
-
-// Two chunks: code RAM from 0x0000 (two adjacent records) and the data block at 0xE000.
-const char* const small_image =
-    ":03000000020006F5\n"
-    ":0200030080FE7D\n"
-    ":02E00000C0DE80\n"
-    ":00000001FF\n";
-
-// Search, then connect to the first board as start-up does; returns the handle.
-std::int32_t connect_first_board(LibusbDriver& driver) {
-  std::array<std::uint8_t, 128> ids{};
-  std::int32_t count = 0;
-  driver.Search_For_Boards(0x0456, 0xB203, count, ids.data());
-  std::int32_t handle = -1;
-  driver.Connect(0x0456, 0xB203, ids[0], handle);
-  return handle;
 }
 
 std::int16_t download_image(LibusbDriver& driver, std::int32_t handle, const std::string& path) {
