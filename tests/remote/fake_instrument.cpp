@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "sim/circuit_expression.h"
+#include "circuit/circuit_expression.h"
 
 namespace quelnor::remote::testing {
 
@@ -71,7 +71,7 @@ bool FakeInstrument::take_point(const CancelFlag& cancel) {
 
 void FakeInstrument::calibrate(const SweepPlan& plan, const std::string& reference,
                                const CancelFlag& cancel) {
-  sim::CircuitExpression::parse(reference);  // a malformed reference fails the calibration
+  circuit::CircuitExpression::parse(reference);  // a malformed reference fails the calibration
   for (std::size_t i = 0; i < plan_frequencies(plan).size(); ++i) {
     if (!take_point(cancel)) return;  // a cancelled calibration keeps the previous one
   }
@@ -123,7 +123,7 @@ analysis::Spectrum FakeInstrument::measure(const SweepPlan& plan, const CancelFl
     dut = dut_;
   }
   ++runs_;
-  const auto circuit = sim::CircuitExpression::parse(dut);
+  const auto circuit = circuit::CircuitExpression::parse(dut);
   analysis::Spectrum spectrum;
   const std::vector<double> frequencies = plan_frequencies(plan);
   for (std::size_t i = 0; i < frequencies.size(); ++i) {
@@ -150,7 +150,7 @@ analysis::Spectrum FakeInstrument::measure(const SweepPlan& plan, const CancelFl
 }
 
 void FakeInstrument::set_dut(const std::string& expression) {
-  sim::CircuitExpression::parse(expression);  // raises std::invalid_argument when malformed
+  circuit::CircuitExpression::parse(expression);  // raises std::invalid_argument when malformed
   std::lock_guard lock(mutex_);
   dut_ = expression;
 }
