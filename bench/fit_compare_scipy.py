@@ -66,9 +66,11 @@ def main():
 
     scipy_repeats = 20
     start = time.perf_counter()
+    cpu_start = time.process_time()
     for _ in range(scipy_repeats):
         fit = least_squares(residuals, to_x(START), args=(f, z), method="lm",
                             xtol=1e-12, ftol=1e-12, gtol=1e-15, max_nfev=4000)
+    scipy_cpu_s = (time.process_time() - cpu_start) / scipy_repeats
     scipy_s = (time.perf_counter() - start) / scipy_repeats
     scipy_values = to_values(fit.x)
 
@@ -80,9 +82,13 @@ def main():
         worst = max(worst, rel)
         print(f"{name:10} {mine:22.15g} {ours_value:22.15g} {rel:10.2e}")
     ours_s = cpp["seconds_per_fit"]
-    print(f"ours: {ours_s * 1e3:.3f} ms per fit ({cpp['evaluations']} evaluations), "
-          f"scipy: {scipy_s * 1e3:.3f} ms per fit ({fit.nfev} evaluations)")
-    print(f"ours is {scipy_s / ours_s:.1f} times faster (goal: at least 20)")
+    ours_cpu_s = cpp["cpu_seconds_per_fit"]
+    print(f"ours: {ours_s * 1e3:.3f} ms per fit wall, {ours_cpu_s * 1e3:.3f} ms processor "
+          f"({cpp['evaluations']} evaluations)")
+    print(f"scipy: {scipy_s * 1e3:.3f} ms per fit wall, {scipy_cpu_s * 1e3:.3f} ms processor "
+          f"({fit.nfev} evaluations)")
+    print(f"ours is {scipy_s / ours_s:.1f} times faster by wall time, "
+          f"{scipy_cpu_s / ours_cpu_s:.1f} times by processor time (goal: at least 20)")
     agree = worst <= 1e-6 and cpp["converged"] and fit.success
     print("parameters agree to 1e-6 relative" if agree else
           f"parameters DIFFER: worst relative difference {worst:.2e}")

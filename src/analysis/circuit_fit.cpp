@@ -1,5 +1,5 @@
-// Circuit fitting on Eigen's Levenberg-Marquardt solver (MINPACK's algorithm) with a
-// central-difference Jacobian; the covariance comes from an SVD of the Jacobian at the
+// Circuit fitting on Eigen's Levenberg-Marquardt solver (MINPACK's algorithm) with the
+// circuit's analytic Jacobian; the covariance comes from an SVD of the Jacobian at the
 // optimum, so a parameter the data do not determine is found rather than inverted.
 #include "analysis/circuit_fit.h"
 
@@ -9,6 +9,8 @@
 #include <sstream>
 #include <stdexcept>
 #include <unsupported/Eigen/LevenbergMarquardt>
+
+#include "analysis/engineering_format.h"
 
 namespace quelnor::analysis {
 namespace {
@@ -79,7 +81,8 @@ struct Residuals : Eigen::DenseFunctor<double> {
         spectrum(&s),
         weights(&w),
         scaling(&sc),
-        trial(c.parameters().size()) {}
+        trial(c.parameters().size()),
+        gradient(c.parameters().size()) {}
 
   int operator()(const InputType& x, ValueType& residuals) const {
     for (std::size_t i = 0; i < trial.size(); ++i) trial[i] = scaling->value(i, x[i]);
@@ -93,6 +96,22 @@ struct Residuals : Eigen::DenseFunctor<double> {
     return 0;
   }
 
+  // Analytic derivatives of the residuals with respect to the solver's variables.
+  int df(const InputType& x, JacobianType& jacobian) const {
+    for (std::size_t i = 0; i < trial.size(); ++i) trial[i] = scaling->value(i, x[i]);
+    for (std::size_t k = 0; k < spectrum->points.size(); ++k) {
+      circuit->impedance_and_gradient(spectrum->points[k].frequency_hz, trial, gradient);
+      for (std::size_t i = 0; i < trial.size(); ++i) {
+        const Complex d = gradient[i] * scaling->slope(i, x[i]);
+        jacobian(2 * k, i) = finite_or_zero(d.real() * weights->real[k]);
+        jacobian(2 * k + 1, i) = finite_or_zero(d.imag() * weights->imaginary[k]);
+      }
+    }
+    return 0;
+  }
+
+  static double finite_or_zero(double d) { return std::isfinite(d) ? d : 0.0; }
+
   // An open circuit at a trial point: a residual so large the solver refuses the step,
   // yet small enough that its square still fits a double.
   static double finite_or_large(double r) { return std::isfinite(r) ? r : 1e100; }
@@ -102,9 +121,10 @@ struct Residuals : Eigen::DenseFunctor<double> {
   const Weights* weights;
   const Scaling* scaling;
   mutable std::vector<double> trial;  // parameter values being tried
+  mutable std::vector<Complex> gradient;
 };
 
-using Solver = Eigen::LevenbergMarquardt<Eigen::NumericalDiff<Residuals, Eigen::Central>>;
+using Solver = Eigen::LevenbergMarquardt<Residuals>;
 
 bool is_converged(Eigen::LevenbergMarquardtSpace::Status status) {
   using namespace Eigen::LevenbergMarquardtSpace;
@@ -121,13 +141,6 @@ bool is_converged(Eigen::LevenbergMarquardtSpace::Status status) {
     default:
       return false;
   }
-}
-
-std::string percent_text(double fraction) {
-  std::ostringstream text;
-  text.precision(2);
-  text << fraction * 100.0;
-  return text.str();
 }
 
 // Covariance, standard errors and the warnings about undetermined parameters, from the
@@ -189,7 +202,7 @@ void add_uncertainties(const Eigen::MatrixXd& jacobian_x, const Eigen::VectorXd&
     if (p.standard_error > std::fabs(p.value)) {
       result.warnings.push_back(p.name + " is poorly determined: its standard error is " +
                                 percent_text(p.standard_error / std::fabs(p.value)) +
-                                " % of its value");
+                                " of its value");
     }
   }
 }
@@ -237,8 +250,7 @@ FitResult fit_circuit(const circuit::CircuitExpression& circuit, const Spectrum&
   for (std::size_t i = 0; i < parameters.size(); ++i) {
     x[static_cast<Eigen::Index>(i)] = scaling.x_of(i, parameters[i].start);
   }
-  Eigen::NumericalDiff<Residuals, Eigen::Central> functor(
-      Residuals(circuit, spectrum, weights, scaling));
+  Residuals functor(circuit, spectrum, weights, scaling);
   Solver solver(functor);
   solver.setXtol(options.tolerance);
   solver.setFtol(options.tolerance);

@@ -55,6 +55,14 @@ std::string engineering_text(double value, std::string_view unit, int significan
   return with_unit(number, prefixes[group + 5], unit);
 }
 
+std::string percent_text(double fraction) {
+  char text[32];
+  const double percent = fraction * 100.0;
+  // Two significant digits, but never an exponent for a large deviation.
+  std::snprintf(text, sizeof text, std::fabs(percent) >= 100.0 ? "%.0f %%" : "%.2g %%", percent);
+  return text;
+}
+
 std::string phase_text(double phase_deg) {
   if (std::isnan(phase_deg)) return "-";
   return trimmed_fixed(phase_deg, 1) + " deg";

@@ -15,6 +15,9 @@ enum class TrailingZeros { dropped, kept };
 std::string engineering_text(double value, std::string_view unit, int significant_digits = 3,
                              TrailingZeros zeros = TrailingZeros::dropped);
 
+// A fraction as a percentage to two significant digits: 0.0031 is "0.31 %", 0.22 "22 %".
+std::string percent_text(double fraction);
+
 // The phase as "-45.2 deg" (one decimal) for readouts.
 std::string phase_text(double phase_deg);
 

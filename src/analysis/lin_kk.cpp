@@ -6,7 +6,6 @@
 #include <Eigen/Dense>
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <numbers>
 #include <optional>
 #include <stdexcept>
@@ -20,13 +19,6 @@ using Complex = std::complex<double>;
 
 // Most failing frequencies the verdict names before it says "and N more".
 constexpr std::size_t named_in_verdict = 8;
-
-// A fraction as a percentage to two significant digits: "0.50 %", "22 %".
-std::string percent(double fraction) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2g %%", fraction * 100.0);
-  return text;
-}
 
 // The model's columns: what each unknown contributes to Z at one angular frequency.
 struct Model {
@@ -171,12 +163,12 @@ double mu_of(const Eigen::VectorXd& x, int m) {
 }
 
 void add_verdict(const KkOptions& options, KkResult& r) {
-  const std::string limit = percent(options.residual_limit);
+  const std::string limit = percent_text(options.residual_limit);
   if (r.failing_frequencies_hz.empty()) {
     r.valid = true;
     r.verdict = "valid: every residual is within " + limit + " of |Z| (largest " +
-                percent(std::max(r.max_residual_real, r.max_residual_imag)) + "; noise about " +
-                percent(r.noise_estimate) + ")";
+                percent_text(std::max(r.max_residual_real, r.max_residual_imag)) +
+                "; noise about " + percent_text(r.noise_estimate) + ")";
     return;
   }
   r.valid = false;
@@ -190,8 +182,8 @@ void add_verdict(const KkOptions& options, KkResult& r) {
   }
   r.verdict = "invalid: " + std::to_string(r.failing_frequencies_hz.size()) + " of " +
               std::to_string(r.frequency_hz.size()) + " points have residuals above " + limit +
-              " of |Z| (largest " + percent(std::max(r.max_residual_real, r.max_residual_imag)) +
-              "), at " + list +
+              " of |Z| (largest " +
+              percent_text(std::max(r.max_residual_real, r.max_residual_imag)) + "), at " + list +
               ": no linear, stable, time-invariant system gives these data there (did it drift "
               "during the sweep, or were those points disturbed?)";
 }

@@ -20,6 +20,9 @@ struct CircuitExpression::Node {
   double value = 0.0;     // ohm, farad, henry, S s^n or Ohm s^-1/2 when fixed
   double exponent = 1.0;  // a fixed CPE's n
   int parameter = -1;     // index of the value in the parameter list (a CPE's n follows)
+  // The parameters of this subtree: a stretch of the text, so a range of the list.
+  int first_parameter = 0;
+  int end_parameter = 0;
   std::vector<Node> branches;
 };
 
@@ -67,6 +70,7 @@ class Parser {
       chain.branches.push_back(parse_parallel());
       skip_blanks();
     }
+    span_branches(chain);
     return chain;
   }
 
@@ -80,7 +84,13 @@ class Parser {
       pos_ += 2;
       chain.branches.push_back(parse_primary());
     }
+    span_branches(chain);
     return chain;
+  }
+
+  static void span_branches(Node& chain) {
+    chain.first_parameter = chain.branches.front().first_parameter;
+    chain.end_parameter = chain.branches.back().end_parameter;
   }
 
   bool at_parallel_operator() {
@@ -130,11 +140,13 @@ class Parser {
         fail(expected_element);
     }
     const std::size_t letter = pos_++;
+    node.first_parameter = static_cast<int>(parameters_.size());
     if (auto name = parameter_name(letter)) {
       add_parameter(node, *name, letter);
     } else {
       read_values(node, c, false);
     }
+    node.end_parameter = static_cast<int>(parameters_.size());
     return node;
   }
 
@@ -329,7 +341,7 @@ Complex evaluate(const Node& node, double omega, std::span<const double> values)
     case Node::Kind::warburg: {
       // A / sqrt(j w) = A / sqrt(w) at -45 degrees.
       if (omega == 0.0) return open_circuit;
-      return std::polar(value / std::sqrt(omega), -std::numbers::pi / 4.0);
+      return value / std::sqrt(omega) * Complex(std::numbers::sqrt2 / 2, -std::numbers::sqrt2 / 2);
     }
     case Node::Kind::series: {
       Complex sum = 0.0;
@@ -349,6 +361,90 @@ Complex evaluate(const Node& node, double omega, std::span<const double> values)
     }
   }
   return open_circuit;
+}
+
+// The impedance of node, with the derivative with respect to each of its parameters
+// written into gradient[first_parameter, end_parameter). A parallel combination scales
+// each branch's derivatives by d Z / d Z_branch = (Z / Z_branch)^2.
+Complex evaluate_with_gradient(const Node& node, double omega, std::span<const double> values,
+                               std::span<Complex> gradient) {
+  const auto clear = [&] {
+    for (int i = node.first_parameter; i < node.end_parameter; ++i) gradient[i] = 0.0;
+  };
+  switch (node.kind) {
+    case Node::Kind::series: {
+      Complex sum = 0.0;
+      bool open = false;
+      for (const Node& branch : node.branches) {
+        const Complex z = evaluate_with_gradient(branch, omega, values, gradient);
+        open = open || is_open(z);
+        sum += z;
+      }
+      if (!open) return sum;
+      clear();
+      return open_circuit;
+    }
+    case Node::Kind::parallel: {
+      Complex z = evaluate_with_gradient(node.branches.front(), omega, values, gradient);
+      int covered_end = node.branches.front().end_parameter;
+      for (std::size_t i = 1; i < node.branches.size(); ++i) {
+        const Node& branch = node.branches[i];
+        const Complex zb = evaluate_with_gradient(branch, omega, values, gradient);
+        const Complex combined = parallel(z, zb);
+        Complex factor_before = 0.0;
+        Complex factor_branch = 0.0;
+        if (is_open(combined)) {
+          // Nothing flows: no finite derivative.
+        } else if (is_open(z)) {
+          factor_branch = 1.0;
+        } else if (is_open(zb)) {
+          factor_before = 1.0;
+        } else if (z + zb != 0.0) {
+          const Complex sum = z + zb;
+          factor_before = zb * zb / (sum * sum);
+          factor_branch = z * z / (sum * sum);
+        }
+        for (int k = node.first_parameter; k < covered_end; ++k) gradient[k] *= factor_before;
+        for (int k = branch.first_parameter; k < branch.end_parameter; ++k) {
+          gradient[k] *= factor_branch;
+        }
+        covered_end = branch.end_parameter;
+        z = combined;
+      }
+      return z;
+    }
+    default:
+      break;
+  }
+  const Complex z = evaluate(node, omega, values);
+  if (node.parameter < 0) return z;
+  const int p = node.parameter;
+  if (is_open(z)) {
+    clear();
+    return z;
+  }
+  switch (node.kind) {
+    case Node::Kind::resistor:
+      gradient[p] = 1.0;
+      break;
+    case Node::Kind::inductor:
+      gradient[p] = Complex(0.0, omega);
+      break;
+    case Node::Kind::capacitor:
+    case Node::Kind::cpe:
+      gradient[p] = -z / values[p];  // Z is inversely proportional to C and to Q
+      if (node.kind == Node::Kind::cpe) {
+        // d/dn of (j w)^-n = -ln(j w) (j w)^-n, ln(j w) = ln w + j pi/2.
+        gradient[p + 1] = -z * Complex(std::log(omega), std::numbers::pi / 2.0);
+      }
+      break;
+    case Node::Kind::warburg:
+      gradient[p] = z / values[p];
+      break;
+    default:
+      break;
+  }
+  return z;
 }
 
 }  // namespace
@@ -381,6 +477,18 @@ std::complex<double> CircuitExpression::impedance(double frequency_hz,
                                 std::to_string(values.size()));
   }
   return evaluate(*root_, 2.0 * std::numbers::pi * std::fabs(frequency_hz), values);
+}
+
+std::complex<double> CircuitExpression::impedance_and_gradient(
+    double frequency_hz, std::span<const double> values,
+    std::span<std::complex<double>> gradient) const {
+  if (values.size() != parameters_.size() || gradient.size() != parameters_.size()) {
+    throw std::invalid_argument("circuit '" + text_ + "' has " +
+                                std::to_string(parameters_.size()) + " parameters, not " +
+                                std::to_string(values.size()));
+  }
+  return evaluate_with_gradient(*root_, 2.0 * std::numbers::pi * std::fabs(frequency_hz), values,
+                                gradient);
 }
 
 }  // namespace quelnor::circuit

@@ -40,6 +40,12 @@ class CircuitExpression {
   // The same with the parameters given in the order of parameters().
   std::complex<double> impedance(double frequency_hz, std::span<const double> values) const;
 
+  // The impedance with the given parameter values, and into gradient (one entry per
+  // parameter) its derivative with respect to each value; an entry is 0 where the
+  // impedance is open or does not depend on it.
+  std::complex<double> impedance_and_gradient(double frequency_hz, std::span<const double> values,
+                                              std::span<std::complex<double>> gradient) const;
+
   const std::vector<Parameter>& parameters() const { return parameters_; }
   const std::string& text() const { return text_; }
 

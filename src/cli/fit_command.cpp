@@ -20,9 +20,7 @@ namespace {
 std::string relative_error_text(const analysis::FittedParameter& p) {
   if (std::isinf(p.standard_error)) return "not determined";
   if (std::isnan(p.standard_error)) return "unknown";
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2g %%", 100.0 * p.standard_error / std::fabs(p.value));
-  return text;
+  return analysis::percent_text(p.standard_error / std::fabs(p.value));
 }
 
 nlohmann::json matrix_json(const Eigen::MatrixXd& m) {

@@ -7,17 +7,12 @@
 #include <nlohmann/json.hpp>
 #include <stdexcept>
 
+#include "analysis/engineering_format.h"
 #include "analysis/impedance_file.h"
 #include "analysis/lin_kk.h"
 
 namespace quelnor::cli {
 namespace {
-
-std::string percent_text(double fraction) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2g %%", 100.0 * fraction);
-  return text;
-}
 
 void print_json(const analysis::KkResult& r, const analysis::KkOptions& options,
                 std::ostream& out) {
@@ -54,9 +49,9 @@ void print_text(const analysis::KkResult& r, std::ostream& out, std::ostream& er
   char line[160];
   std::snprintf(line, sizeof line, "M = %d\nmu = %.3f\n", r.m, r.mu);
   out << line;
-  out << "largest residual: real " << percent_text(r.max_residual_real) << ", imaginary "
-      << percent_text(r.max_residual_imag) << " of |Z|\n";
-  out << "noise estimate = " << percent_text(r.noise_estimate) << " of |Z|\n";
+  out << "largest residual: real " << analysis::percent_text(r.max_residual_real) << ", imaginary "
+      << analysis::percent_text(r.max_residual_imag) << " of |Z|\n";
+  out << "noise estimate = " << analysis::percent_text(r.noise_estimate) << " of |Z|\n";
   out << r.verdict << '\n';
   for (const std::string& note : r.notes) err << "kk: note: " << note << '\n';
   for (const std::string& warning : r.warnings) err << "kk: warning: " << warning << '\n';

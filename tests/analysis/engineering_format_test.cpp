@@ -49,6 +49,14 @@ TEST(EngineeringFormat, KeptZerosStateThePrecision) {
   EXPECT_EQ(engineering_text(0.0, "H", 4, TrailingZeros::kept), "0 H");
 }
 
+TEST(EngineeringFormat, PercentagesKeepTwoDigits) {
+  EXPECT_EQ(percent_text(0.0031), "0.31 %");
+  EXPECT_EQ(percent_text(0.22), "22 %");
+  EXPECT_EQ(percent_text(0.005), "0.5 %");
+  EXPECT_EQ(percent_text(1.5), "150 %");
+  EXPECT_EQ(percent_text(-12.3), "-1230 %");
+}
+
 TEST(EngineeringFormat, Phase) {
   EXPECT_EQ(phase_text(-86.2574), "-86.3 deg");
   EXPECT_EQ(phase_text(0.01), "0 deg");

@@ -9,6 +9,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace quelnor::circuit {
 namespace {
@@ -169,6 +170,47 @@ TEST(CircuitExpression, NamedParametersAreListedInOrderAndEvaluatedWithGivenValu
   EXPECT_THROW(circuit.impedance(1.0, std::span<const double>(values, 5)), std::invalid_argument);
   // Blanks around the name's '=' and names of several characters.
   EXPECT_EQ(CircuitExpression::parse("Rs = 1k + R_ct=2k").parameters()[1].name, "R_ct");
+}
+
+// The analytic derivatives the fit uses, against central differences of the impedance.
+TEST(CircuitExpression, GradientMatchesDifferencesOfTheImpedance) {
+  const char* texts[] = {
+      "R0=100+((R1=1k+W1=500)||Q1=(10u,0.9))+L1=2m",
+      "R1=10k||C1=100n||L1=1m",
+      "(R1=1k||C1=1u)+(R2=5k||Q2=(10n,0.8))+C3=10u",
+      "R1=1k+(R2=2k||(R3=3k+C3=1u))",
+  };
+  for (const char* text : texts) {
+    const auto circuit = CircuitExpression::parse(text);
+    const std::size_t count = circuit.parameters().size();
+    std::vector<double> values;
+    for (const auto& p : circuit.parameters()) values.push_back(p.start);
+    for (const double f : {3.0, 700.0, 45e3}) {
+      std::vector<std::complex<double>> gradient(count, std::complex<double>(99, 99));
+      const auto z = circuit.impedance_and_gradient(f, values, gradient);
+      EXPECT_EQ(z, circuit.impedance(f, values)) << text;
+      for (std::size_t i = 0; i < count; ++i) {
+        const double h = values[i] * 1e-5;
+        std::vector<double> up = values;
+        std::vector<double> down = values;
+        up[i] += h;
+        down[i] -= h;
+        const auto difference = (circuit.impedance(f, up) - circuit.impedance(f, down)) / (2.0 * h);
+        // The difference carries the rounding of Z, about 1e-16 |Z| / h.
+        EXPECT_LT(std::abs(gradient[i] - difference),
+                  1e-6 * std::abs(difference) + 1e-13 * std::abs(z) / h)
+            << text << " d/d" << circuit.parameters()[i].name << " at " << f
+            << " Hz: " << gradient[i] << " vs " << difference;
+      }
+    }
+  }
+  // Open at DC: no derivative, and no stale entries from a previous call.
+  const auto series = CircuitExpression::parse("R1=1k+C1=1u");
+  const double values[] = {1e3, 1e-6};
+  std::complex<double> gradient[] = {{5, 5}, {5, 5}};
+  EXPECT_TRUE(is_open(series.impedance_and_gradient(0, values, gradient)));
+  EXPECT_EQ(gradient[0], 0.0);
+  EXPECT_EQ(gradient[1], 0.0);
 }
 
 TEST(CircuitExpression, OversizedOrTooDeeplyNestedTextIsAnErrorNotACrash) {
