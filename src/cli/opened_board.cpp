@@ -90,8 +90,7 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
       // An expression of thousands of characters is named by its start, not echoed whole.
       std::string shown = request.dut ? *request.dut : std::string();
       if (shown.size() > 60) shown = shown.substr(0, 60) + "...";
-      throw std::runtime_error((request.dut ? "--dut " + shown + ": " : std::string()) +
-                               e.what());
+      throw std::runtime_error((request.dut ? "--dut " + shown + ": " : std::string()) + e.what());
     }
     driver = i.virtual_board.get();
     identity = "virtual";

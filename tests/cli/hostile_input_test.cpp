@@ -25,7 +25,7 @@ class HostileInput : public ::testing::Test {
     dir = fs::temp_directory_path() / ("quelnor_hostile_" + std::to_string(::getpid()));
     fs::create_directories(dir);
     write("empty", "");
-    write("binary", std::string("\x7f" "ELF\x02\x01\x01\0\0\xff\xfe", 12));
+    write("binary", std::string("\x7f\x45LF\x02\x01\x01\0\0\xff\xfe", 11));
     write("words.csv", "frequency,real,imaginary\nlow,high,wide\n");
     write("short_row.csv", "1000,100,-5\n2000,100\n");
     write("one_point.csv", "1000,100,-5\n");
@@ -132,8 +132,8 @@ TEST_F(HostileInput, EachRefusalIsOneLineAndANonZeroExit) {
     const std::string first = complained.substr(0, complained.find('\n'));
     EXPECT_GT(first.size(), 10u) << what << ": " << complained;
     EXPECT_LT(first.size(), 400u) << what << ": " << complained;
-    EXPECT_LE(std::count(complained.begin(), complained.end(), '\n'), 2) << what << ": "
-                                                                         << complained;
+    EXPECT_LE(std::count(complained.begin(), complained.end(), '\n'), 2)
+        << what << ": " << complained;
     EXPECT_FALSE(fs::exists(out)) << what;
   }
 }

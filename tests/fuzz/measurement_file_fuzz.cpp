@@ -5,8 +5,8 @@
 
 #include <cmath>
 #include <cstddef>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -52,8 +52,7 @@ Spectrum decode(FuzzedDataProvider& in) {
     if (repeated) {
       p.pass = in.ConsumeIntegralInRange(0, 1000000000);
       p.time_s = finite(in);
-      p.temperature_c =
-          in.ConsumeBool() ? finite(in) : std::numeric_limits<double>::quiet_NaN();
+      p.temperature_c = in.ConsumeBool() ? finite(in) : std::numeric_limits<double>::quiet_NaN();
     }
     s.points.push_back(p);
   }

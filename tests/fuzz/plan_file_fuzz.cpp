@@ -27,8 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::size_t k = 0; k < points.size(); ++k) {
     require(points[k].code >= 1 && points[k].code <= max_frequency_code, "codes fit the chip");
     if (k > 0) {
-      require(points[k].frequency_hz > points[k - 1].frequency_hz,
-              "planned frequencies ascend");
+      require(points[k].frequency_hz > points[k - 1].frequency_hz, "planned frequencies ascend");
     }
   }
   (void)describe_plan(plan);

@@ -9,8 +9,6 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <optional>
 #include <random>
 #include <string>
@@ -19,6 +17,7 @@
 #include "circuit/circuit_expression.h"
 #include "instrument/engine.h"
 #include "instrument/engine_board.h"
+#include "support/soak_size.h"
 
 namespace quelnor::instrument {
 namespace {
@@ -26,19 +25,6 @@ namespace {
 constexpr const char* dut = "R47k||C330p";  // its corner lies inside the plan: |Z| moves
 constexpr int points_per_pass = 11;
 constexpr double largest_error = 0.03;  // of |Z|, for a row without flags
-
-int soak_runs() {
-  const char* text = std::getenv("QUELNOR_ENGINE_SOAK_RUNS");
-  return text != nullptr ? std::max(1, std::atoi(text)) : 2000;
-}
-
-long resident_kib() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return -1;
-}
 
 SweepPlan soak_plan() {
   SweepSegment s;
@@ -145,11 +131,11 @@ TEST(EngineSoak, EveryFailureIsReportedAndEveryRunEndsWithinItsBound) {
   const double pass_bound_s =
       (points_per_pass * static_cast<double>(all_combinations().size()) + 1.0) * point_bound_s;
 
-  const int runs = soak_runs();
+  const int runs = test::soak_size("QUELNOR_ENGINE_SOAK_RUNS", 2000);
   long warm_kib = -1;
   double longest_run_s = 0.0;
   for (t.run = 1; t.run <= runs; ++t.run) {
-    if (t.run == std::max(1, std::min(100, runs / 10))) warm_kib = resident_kib();
+    if (t.run == std::max(1, std::min(100, runs / 10))) warm_kib = test::resident_kib();
     const int passes = t.pick(1, 3);
     const int rows = passes * points_per_pass;
     std::atomic<bool> cancel{false};
@@ -199,12 +185,12 @@ TEST(EngineSoak, EveryFailureIsReportedAndEveryRunEndsWithinItsBound) {
     if (!t.problems.empty() && fault) {
       std::string named = fault->name;
       for (const std::string& arg : fault->args) named += " " + arg;
-      t.problems.front() += " (fault " + named + " after row " +
-                            std::to_string(fault->after_rows) + ")";
+      t.problems.front() +=
+          " (fault " + named + " after row " + std::to_string(fault->after_rows) + ")";
     }
     ASSERT_TRUE(t.problems.empty()) << t.problems.front();
   }
-  const long end_kib = resident_kib();
+  const long end_kib = test::resident_kib();
 
   EXPECT_GT(t.failures, 0);
   EXPECT_GT(t.flagged_rows, 0);
