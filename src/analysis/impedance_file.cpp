@@ -139,7 +139,9 @@ SpectrumPoint measurement_row(const LineReader& r, std::string_view line, bool r
   point.frequency_hz = r.frequency(f[i]);
   point.impedance_ohm = {r.number(f[i + 1], "the real part"),
                          r.number(f[i + 2], "the imaginary part")};
-  r.number(f[i + 3], "the magnitude");
+  // The size of a finite impedance near the double range's end is itself beyond it: the
+  // writer then says "inf".
+  if (f[i + 3] != "inf") r.number(f[i + 3], "the magnitude");
   r.number(f[i + 4], "the phase");
   point.range = r.whole(f[i + 5], "a range", 0, 4);
   point.pga = r.whole(f[i + 6], "a PGA gain", 0, 5);

@@ -236,6 +236,9 @@ KkResult lin_kk(const Spectrum& spectrum, const KkOptions& options) {
   if (data.omega.empty() || *low == *high) {
     throw std::invalid_argument("the test needs at least two different frequencies");
   }
+  // Plain copies: Clang before 16 cannot capture structured bindings in a lambda.
+  const double lowest_omega = *low;
+  const double highest_omega = *high;
 
   // No more unknowns than equations: past that the chain only follows the noise.
   const int equations =
@@ -255,7 +258,7 @@ KkResult lin_kk(const Spectrum& spectrum, const KkOptions& options) {
   // The most elements first: no chain of these time constants follows the data much more
   // closely, so its misfit tells how close "close to the data" can be.
   const auto fit_trial = [&](int m) {
-    model.tau_s = time_constants(m, *low, *high);
+    model.tau_s = time_constants(m, lowest_omega, highest_omega);
     Trial t;
     t.m = m;
     t.x = fit_model(model, data, options.mode);

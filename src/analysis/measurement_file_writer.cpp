@@ -65,7 +65,9 @@ void write_measurement_file(std::ostream& out, const Spectrum& spectrum) {
   out << "frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags\n";
   for (const SpectrumPoint& p : spectrum.points) {
     if (repeated) {
-      out << p.pass << ',' << exact_number(p.time_s) << ',' << exact_number(p.temperature_c) << ',';
+      // A temperature not read is an empty field, as the reader takes it.
+      out << p.pass << ',' << exact_number(p.time_s) << ','
+          << (std::isnan(p.temperature_c) ? std::string() : exact_number(p.temperature_c)) << ',';
     }
     out << exact_number(p.frequency_hz) << ',' << exact_number(p.impedance_ohm.real()) << ','
         << exact_number(p.impedance_ohm.imag()) << ',' << exact_number(std::abs(p.impedance_ohm))

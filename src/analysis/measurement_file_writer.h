@@ -12,7 +12,8 @@ namespace quelnor::analysis {
 // Metadata lines: "# program: quelnor-eval VERSION", the spectrum's metadata in order, each
 // warning as "# warning: ...", and "# partial: yes" for a run cut short. Header
 // frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags, with
-// pass,time_s,temperature_c first when any row belongs to a repeated run (pass > 0).
+// pass,time_s,temperature_c first when any row belongs to a repeated run (pass > 0); a
+// temperature not read (NaN) is left empty.
 // Phase in degrees in (-180, 180]; flags joined by '|' (empty when none).
 void write_measurement_file(std::ostream& out, const Spectrum& spectrum);
 std::string measurement_file_text(const Spectrum& spectrum);

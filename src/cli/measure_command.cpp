@@ -41,12 +41,6 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
     std::optional<instrument::CalibrationSet> calibration;
     if (!o.calibration.empty()) calibration = instrument::load_calibration(o.calibration);
 
-    std::ofstream file;
-    if (!o.out.empty()) {
-      file.open(o.out, std::ios::binary | std::ios::trunc);
-      if (!file) throw std::runtime_error("cannot write " + o.out);
-    }
-
     BoardRequest request;
     request.kind = o.board;
     request.trace_path = o.trace;
@@ -55,6 +49,14 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
     if (calibration) request.feedback_resistance_ohm = calibration->feedback_resistance_ohm;
     request.dut = o.dut;
     OpenedBoard board(request);
+
+    // Opened once the board is, so that a board or --dut refused leaves an earlier file
+    // of that name as it was.
+    std::ofstream file;
+    if (!o.out.empty()) {
+      file.open(o.out, std::ios::binary | std::ios::trunc);
+      if (!file) throw std::runtime_error("cannot write " + o.out);
+    }
 
     // Told before the run, so a long run on an unsuitable calibration can be stopped early.
     std::vector<std::string> told;

@@ -87,8 +87,10 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
       i.virtual_board->set_feedback_resistance(request.feedback_resistance_ohm);
       if (request.dut) i.virtual_board->set_dut(*request.dut);
     } catch (const std::invalid_argument& e) {
-      throw std::runtime_error(std::string(request.dut ? "--dut " + *request.dut + ": " : "") +
-                               e.what());
+      // An expression of thousands of characters is named by its start, not echoed whole.
+      std::string shown = request.dut ? *request.dut : std::string();
+      if (shown.size() > 60) shown = shown.substr(0, 60) + "...";
+      throw std::runtime_error((request.dut ? "--dut " + shown + ": " : std::string()) + e.what());
     }
     driver = i.virtual_board.get();
     identity = "virtual";

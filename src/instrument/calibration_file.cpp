@@ -82,6 +82,10 @@ class Reader {
   int integer(const json& object, const std::string& path, const char* key) const {
     const json& value = field(object, path, key);
     if (!value.is_number_integer()) fail(path + "." + key, "is not a whole number");
+    // Above 2^63 a whole number would wrap to a negative one.
+    if (value.is_number_unsigned() && value.get<std::uint64_t>() > 1000000u) {
+      fail(path + "." + key, "is out of range");
+    }
     const auto v = value.get<std::int64_t>();
     if (v < -1000000 || v > 1000000) fail(path + "." + key, "is out of range");
     return static_cast<int>(v);
@@ -185,7 +189,7 @@ CalibrationSet calibration_from_json(const std::string& text, const std::string&
   json j;
   try {
     j = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // a syntax error or a number beyond the double range
     throw CalibrationFileError(source + ": not a JSON document (" + e.what() + ")");
   }
   if (!j.is_object() || !j.contains("format") || j["format"] != calibration_format_name) {

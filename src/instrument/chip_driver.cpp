@@ -80,10 +80,12 @@ void ChipDriver::wait_for_status(std::int32_t bit, double ready_s, double measur
   if (wake_s > now) board_.sleep(wake_s - now);
   const double deadline_s = ready_s + 10.0 * measurement_s + overdue_margin_s;
   const double retry_s = std::max(0.05 * measurement_s, 20e-6);
-  while ((read(status) & bit) == 0) {
+  std::int32_t bits = 0;
+  while (((bits = read(status)) & bit) == 0) {
     if (now_s() > deadline_s) throw util::RunTimeError(util::ErrorKind::board_not_answering, what);
     board_.sleep(retry_s);
   }
+  sweep_complete_seen_ = (bits & converter::status_bit::sweep_complete) != 0;
 }
 
 std::complex<double> ChipDriver::wait_and_read_dft(double frequency_hz) {

@@ -39,6 +39,10 @@ class ChipDriver {
   // Die temperature in degrees Celsius (measured by the chip; a little under a millisecond).
   double read_temperature_c(Combination combination);
 
+  // Whether the status read that found the last result valid also said the chip's sweep
+  // is complete (no further increment will move it).
+  bool sweep_complete_seen() const { return sweep_complete_seen_; }
+
   void sleep(double seconds) { board_.sleep(seconds); }
   std::int64_t requests() const { return requests_; }
   double now_s() { return board_.clock.monotonic_seconds(); }
@@ -54,6 +58,7 @@ class ChipDriver {
   double latency_s_ = 0.0;  // running estimate of one request's duration
   double ready_s_ = 0.0;
   double measurement_s_ = 0.0;
+  bool sweep_complete_seen_ = false;
 };
 
 // The chip's time for one measurement: settling cycles at the frequency plus the DFT's 1024

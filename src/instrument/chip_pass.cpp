@@ -39,6 +39,7 @@ bool run_pass(ChipDriver& chip, const SweepPlan& plan, const std::vector<Planned
   bool from_standby = true;
   bool sweeping = false;
   int increments_done = 0;
+  int increments_left = 0;  // of the chip sweep running
   std::size_t segment = points.empty() ? 0 : points.front().segment + 1;
   for (std::size_t i = 0; i < points.size(); ++i) {
     if (cancel != nullptr && cancel->load()) return false;
@@ -54,6 +55,7 @@ bool run_pass(ChipDriver& chip, const SweepPlan& plan, const std::vector<Planned
     if (p.by_increment && sweeping && increments_done < most_increments) {
       chip.start_measurement(command::increment, start, measurement_s);
       ++increments_done;
+      --increments_left;
     } else {
       int following = 0;
       while (i + 1 + following < points.size() && points[i + 1 + following].by_increment &&
@@ -74,6 +76,7 @@ bool run_pass(ChipDriver& chip, const SweepPlan& plan, const std::vector<Planned
       chip.start_measurement(command::start_sweep, start, measurement_s);
       sweeping = true;
       increments_done = 0;
+      increments_left = following;
     }
     std::vector<Reading> tried{{start, chip.wait_and_read_dft(p.frequency_hz)}};
     // Each combination is tried at most once, so this ends.
@@ -93,6 +96,12 @@ bool run_pass(ChipDriver& chip, const SweepPlan& plan, const std::vector<Planned
     raw.combination = best.combination;
     raw.dft = sum / static_cast<double>(s.average);
     raw.time_s = chip.now_s() - run_start_s;
+    // A chip that ends its sweep early holds its last result: an increment would only
+    // read this point again under the next point's frequency.
+    if (sweeping && increments_left > 0 && chip.sweep_complete_seen()) {
+      sweeping = false;
+      raw.sweep_ended_early = true;
+    }
     deliver(raw);
   }
   return true;

@@ -19,6 +19,9 @@ struct RawPoint {
   Combination combination;
   std::complex<double> dft;  // averaged over the segment's count
   double time_s = 0.0;       // since run_start_s
+  // The chip said its sweep was complete at this point though increments remained; the
+  // next point was programmed afresh instead of repeating this point's result.
+  bool sweep_ended_early = false;
 };
 
 // The chip is in standby at the start. Hands each point to deliver; returns false when

@@ -141,6 +141,11 @@ Measurement measure(BoardAccess& board, const SweepPlan& plan, const Calibration
           row.flags |= analysis::point_flag::extrapolated;
           warn_once(outside_span_warning(raw.combination));
         }
+        if (raw.sweep_ended_early) {
+          warn_once(
+              "the chip ended a frequency sweep before its last point; the points after it "
+              "were started afresh (check the board if this repeats)");
+        }
         row.pass = repeated ? pass : 0;
         row.time_s = raw.time_s;
         row.temperature_c = temperature_c;

@@ -28,6 +28,10 @@ int whole_field(const json& j, const char* key, const std::string& source,
                 const std::string& where) {
   const json& v = j.at(key);
   if (!v.is_number_integer()) refuse(source, where + "." + key, "is not a whole number");
+  // Above 2^63 a whole number would wrap to a negative one.
+  if (v.is_number_unsigned() && v.get<std::uint64_t>() > 1000000000u) {
+    refuse(source, where + "." + key, "is out of range");
+  }
   const auto value = v.get<std::int64_t>();
   if (value < -1000000000 || value > 1000000000)
     refuse(source, where + "." + key, "is out of range");
@@ -93,7 +97,7 @@ SweepPlan plan_from_json(const std::string& text, const std::string& source) {
   json j;
   try {
     j = json::parse(text);
-  } catch (const json::parse_error& e) {
+  } catch (const json::exception& e) {  // a syntax error or a number beyond the double range
     throw PlanError(source + ": not a JSON document (" + e.what() + ")");
   }
   if (!j.is_object() || !j.contains("segments") || !j["segments"].is_array()) {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/impedance_file.h"
 #include "support/csv_fields.h"
 #include "util/version.h"
 
@@ -98,6 +99,29 @@ TEST(MeasurementFile, RepeatedRunsPutPassTimeAndTemperatureFirst) {
   EXPECT_EQ(f[0], "2");
   EXPECT_EQ(f[1], "12.5");
   EXPECT_EQ(f[2], "27.25");
+}
+
+// What the writer writes, the reader reads: also a pass without its temperature and an
+// impedance whose size lies beyond the double range.
+TEST(MeasurementFile, EdgeRowsReadBackBitForBit) {
+  constexpr double largest = std::numeric_limits<double>::max();
+  Spectrum s;
+  s.points.push_back({1e3, {-largest, -largest}, 1, 1, 0});
+  s.points.push_back({2e3, {largest, 0.5}, 2, 5, point_flag::clipped});
+  s.points[0].pass = 1;
+  s.points[0].time_s = 0.25;  // temperature left NaN: not read
+  s.points[1].pass = 2;
+  s.points[1].time_s = 1.25;
+  s.points[1].temperature_c = -0.0;
+  const Spectrum read = read_impedance_text(measurement_file_text(s));
+  ASSERT_EQ(read.points.size(), 2u);
+  for (std::size_t k = 0; k < 2; ++k) {
+    EXPECT_EQ(read.points[k].impedance_ohm, s.points[k].impedance_ohm);
+    EXPECT_EQ(read.points[k].flags, s.points[k].flags);
+    EXPECT_EQ(read.points[k].pass, s.points[k].pass);
+  }
+  EXPECT_TRUE(std::isnan(read.points[0].temperature_c));
+  EXPECT_TRUE(std::signbit(read.points[1].temperature_c));
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "sim/virtual_board.h"
 #include "support/bin_dir.h"
 #include "support/scripted_dialogs.h"
+#include "support/soak_size.h"
 #include "util/clock.h"
 #include "util/event_pump.h"
 
@@ -33,19 +34,6 @@ constexpr int points_per_pass = 21;  // 20 increments
 constexpr const char* readback_boxes[] = {
     "error:", "error",
     "Error:Invaid data write/readback sequence to part.check power connections: "};
-
-int soak_passes() {
-  const char* text = std::getenv("QUELNOR_SOAK_PASSES");
-  return text != nullptr ? std::max(1, std::atoi(text)) : 2000;
-}
-
-long resident_kib() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return -1;
-}
 
 // A fault armed for the coming pass and what the operator must see of it.
 struct ArmedFault {
@@ -201,7 +189,7 @@ struct Soak {
 
 TEST(ContinuousSoak, EveryFaultIsReportedAndEveryPassEndsWithinItsBound) {
   Soak t;
-  t.target_passes = soak_passes();
+  t.target_passes = test::soak_size("QUELNOR_SOAK_PASSES", 2000);
   ASSERT_TRUE(t.app.start_up());
   t.app.load();
   OperatorActions& act = t.app.actions();
@@ -219,7 +207,8 @@ TEST(ContinuousSoak, EveryFaultIsReportedAndEveryPassEndsWithinItsBound) {
   long warm_kib = -1;
   int runs = 0;
   while (t.passes < t.target_passes) {
-    if (warm_kib < 0 && t.passes >= std::min(200, t.target_passes / 10)) warm_kib = resident_kib();
+    if (warm_kib < 0 && t.passes >= std::min(200, t.target_passes / 10))
+      warm_kib = test::resident_kib();
     ASSERT_EQ(act.set_check("Continuous_sweep_text", true), ActResult::done);
     const int passes_before = t.passes;
     t.timeline.mark();
@@ -239,7 +228,7 @@ TEST(ContinuousSoak, EveryFaultIsReportedAndEveryPassEndsWithinItsBound) {
     ASSERT_EQ(t.app.session().form.Continuous_sweep_text.caption, "Enable Continuous Sweep");
     ASSERT_TRUE(t.problems.empty()) << t.problems.front();
   }
-  const long end_kib = resident_kib();
+  const long end_kib = test::resident_kib();
 
   EXPECT_LE(t.timeline.longest_gap_s, pass_bound_s);
   EXPECT_GT(t.faults_reported[0], 0);

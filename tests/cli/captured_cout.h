@@ -1,5 +1,5 @@
-// Collects what is written to std::cout while it lives, and gives std::cout back even when
-// the code under test throws.
+// Collects what is written to std::cout (or another stream, e.g. std::cerr) while it lives,
+// and gives the stream back even when the code under test throws.
 #pragma once
 
 #include <iostream>
@@ -10,8 +10,9 @@ namespace quelnor::cli::testing {
 
 class CapturedCout {
  public:
-  CapturedCout() : original_(std::cout.rdbuf(text_.rdbuf())) {}
-  ~CapturedCout() { std::cout.rdbuf(original_); }
+  explicit CapturedCout(std::ostream& stream = std::cout)
+      : stream_(stream), original_(stream.rdbuf(text_.rdbuf())) {}
+  ~CapturedCout() { stream_.rdbuf(original_); }
   CapturedCout(const CapturedCout&) = delete;
   CapturedCout& operator=(const CapturedCout&) = delete;
 
@@ -19,6 +20,7 @@ class CapturedCout {
 
  private:
   std::ostringstream text_;
+  std::ostream& stream_;
   std::streambuf* original_;
 };
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -84,6 +85,9 @@ TEST(CalibrationFile, DamagedOrForeignDocumentsAreRefusedNamingTheFault) {
   const Case cases[] = {
       {"", "not a JSON document"},
       {good.substr(0, good.size() / 2), "not a JSON document"},
+      {R"({"format": "quelnor-eval calibration", "mclk_hz": -80201e308})", "not a JSON document"},
+      {edited([](json& j) { j["entries"][0]["references"][0]["average"] = UINT64_MAX; }),
+       "entries[0].references[0].average: is out of range"},
       {"{\"name\": \"something else\"}", "not a quelnor-eval calibration file"},
       {"[1, 2]", "not a quelnor-eval calibration file"},
       {edited([](json& j) { j["schema_version"] = 2; }),

@@ -181,6 +181,29 @@ TEST_F(Engine, BoardFailureMidRunKeepsTheRowsAndNamesTheFault) {
   }
 }
 
+// A chip that says its sweep is complete before the last increment holds its result: the
+// points after it are programmed afresh, never given that point's result again.
+TEST_F(Engine, ChipSweepThatEndsEarlyIsStartedAfreshAndSaysSo) {
+  const SweepPlan plan = plan_of(10e3, 20e3, 11, Spacing::linear, 4, 1);
+  test::EngineBoard clean(sim::VirtualBoardOptions{});
+  clean.board.set_dut("R47k||C330p");
+  const Measurement expected = measure(clean.access, plan, nullptr);
+  test::EngineBoard b(sim::VirtualBoardOptions{});
+  b.board.set_dut("R47k||C330p");
+  b.board.fault("complete-early", {"4"});
+  const Measurement m = measure(b.access, plan, nullptr);
+  ASSERT_TRUE(m.failure.empty()) << m.failure;
+  ASSERT_EQ(m.spectrum.points.size(), 11u);
+  for (std::size_t k = 0; k < 11; ++k) {
+    EXPECT_NEAR(std::abs(m.spectrum.points[k].impedance_ohm),
+                std::abs(expected.spectrum.points[k].impedance_ohm),
+                1e-3 * std::abs(expected.spectrum.points[k].impedance_ohm))
+        << k;
+  }
+  EXPECT_EQ(b.count("W 80 2"), 3);  // start sweep: again at the 5th and the 9th point
+  EXPECT_TRUE(has_warning(m, "ended a frequency sweep before its last point"));
+}
+
 TEST_F(Engine, AutoRangingWithoutCalibrationPicksTheLargestUnclippedSignalAndFlags) {
   struct Case {
     const char* dut;

@@ -47,6 +47,11 @@ TEST(PlanFile, RefusalsNameTheFileAndField) {
       {R"({"segments": [{"start_hz": 1000, "stop_hz": 2000, "points": 3}, {"start_hz": 1500, "stop_hz": 3000, "points": 3}]})",
        "p.json: segment 2: start_hz 1500 must be above the previous segment's end 2000"},
       {R"({"segments": []})", "p.json: the plan has no segments"},
+      // Numbers beyond the double range, and a whole number beyond 64 signed bits.
+      {R"({"segments": [{"start_hz": 5016e600, "stop_hz": 2000, "points": 3}]})",
+       "p.json: not a JSON document"},
+      {R"({"segments": [{"start_hz": 1000, "stop_hz": 2000, "points": 18446744073709551615}]})",
+       "segments[0].points: is out of range"},
   };
   for (const auto& [text, expected] : cases) {
     try {
