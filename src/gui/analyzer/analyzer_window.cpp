@@ -33,7 +33,8 @@
 #include <fstream>
 
 #include "analysis/engineering_format.h"
-#include "analysis/measurement_csv.h"
+#include "analysis/impedance_file.h"
+#include "analysis/measurement_file_writer.h"
 #include "analysis/touchstone.h"
 #include "analysis/trace_interpolation.h"
 #include "gui/analyzer/analyzer_help.h"
@@ -703,7 +704,7 @@ bool AnalyzerWindow::save_measurement(const QString& path) {
     return false;
   }
   std::ofstream out(path.toStdString());
-  analysis::write_measurement_csv(out, *trace);
+  analysis::write_measurement_file(out, *trace);
   out.close();
   if (!out) {
     show_error("Cannot write " + path + ".", false);
@@ -714,16 +715,11 @@ bool AnalyzerWindow::save_measurement(const QString& path) {
 }
 
 bool AnalyzerWindow::open_measurement(const QString& path) {
-  std::ifstream in(path.toStdString());
-  if (!in) {
-    show_error("Cannot open " + path + ".", false);
-    return false;
-  }
   analysis::Spectrum spectrum;
   try {
-    spectrum = analysis::read_measurement_csv(in);
-  } catch (const analysis::MeasurementFileError& e) {
-    show_error(QFileInfo(path).fileName() + " is not a measurement file: " + e.what(), false);
+    spectrum = analysis::read_impedance_file(path.toStdString());
+  } catch (const std::invalid_argument& e) {
+    show_error(QString("Cannot open the measurement ") + e.what(), false);
     return false;
   }
   std::stable_sort(spectrum.points.begin(), spectrum.points.end(),
