@@ -407,7 +407,12 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
     if (spectrum.partial) {
       show_status("Calibration stopped; the previous calibration stays in force.");
     } else {
-      show_status("Calibration taken.");
+      QString text = "Calibration taken.";
+      for (const auto& [key, value] : spectrum.metadata) {
+        if (key == "kept" && !value.empty()) text += " Kept: " + QString::fromStdString(value) + ".";
+        if (key == "skipped" && !value.empty()) text += " Skipped: " + QString::fromStdString(value) + ".";
+      }
+      show_status(text);
     }
     refresh_calibration();
     emit run_ended();
@@ -416,7 +421,7 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
   analysis::Spectrum live = spectrum;
   live.metadata.emplace_back("measured_at", QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString());
   live.metadata.emplace_back("calibration", calibration_summary(source_.calibration(), now_unix_s()));
-  for (const std::string& w : calibration_warnings(source_.calibration(), running_plan_, now_unix_s())) {
+  for (const std::string& w : source_.calibration_warnings(running_plan_, now_unix_s())) {
     live.warnings.push_back(w);
   }
   traces_.live() = std::move(live);
@@ -795,7 +800,10 @@ bool AnalyzerWindow::export_view(const QString& path) {
 // --- settings ---------------------------------------------------------------------------
 
 void AnalyzerWindow::refresh_calibration() {
-  plan_panel_->show_calibration(source_.calibration(), now_unix_s());
+  const auto plan = plan_panel_->plan();
+  plan_panel_->show_calibration(source_.calibration(),
+                                plan ? source_.calibration_warnings(*plan, now_unix_s()) : std::vector<std::string>{},
+                                now_unix_s());
 }
 
 void AnalyzerWindow::save_settings() {
@@ -814,6 +822,7 @@ void AnalyzerWindow::closeEvent(QCloseEvent* event) {
   source_.wait();
   save_settings();
   event->accept();
+  emit closed();
 }
 
 }  // namespace quelnor::gui::analyzer

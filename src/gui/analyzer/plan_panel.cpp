@@ -78,7 +78,6 @@ PlanPanel::PlanPanel(QWidget* parent) : QWidget(parent) {
   set_plan(SweepPlan{});
   const auto changed = [this] {
     plan_note_->setText(plan_error());
-    show_calibration(calibration_shown_, now_unix_s_);
     emit plan_changed();
   };
   for (QLineEdit* edit : {start_, stop_, feedback_}) connect(edit, &QLineEdit::textChanged, this, changed);
@@ -129,16 +128,13 @@ void PlanPanel::set_plan(const SweepPlan& p) {
   feedback_->setText(value_text(p.feedback_ohm, "Ohm"));
 }
 
-void PlanPanel::show_calibration(const CalibrationInfo& c, long long now_unix_s) {
-  calibration_shown_ = c;
-  now_unix_s_ = now_unix_s;
+void PlanPanel::show_calibration(const CalibrationInfo& c, const std::vector<std::string>& warnings,
+                                 long long now_unix_s) {
   QString text = QString::fromStdString(calibration_summary(c, now_unix_s));
   if (!c.file.empty()) text += "\nFile: " + QString::fromStdString(c.file);
   calibration_->setText(text);
   QStringList lines;
-  if (const auto p = plan()) {
-    for (const std::string& w : calibration_warnings(c, *p, now_unix_s)) lines << QString::fromStdString(w);
-  }
+  for (const std::string& w : warnings) lines << QString::fromStdString(w);
   warnings_->setText(lines.join("\n"));
   save_->setEnabled(c.present);
 }
