@@ -93,6 +93,10 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
   progress_->setValue(0);
   progress_->setFormat("No run yet");
   status_ = new QLabel("Ready");
+  // A long status (a calibration's outcome) is cut at the window's edge, never widens it;
+  // its whole text is the tooltip.
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  status_->setMinimumWidth(200);
   run_row->addWidget(single_);
   run_row->addWidget(continuous_button_);
   run_row->addWidget(stop_);
@@ -407,12 +411,24 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
     if (spectrum.partial) {
       show_status("Calibration stopped; the previous calibration stays in force.");
     } else {
+      // The source may say what it kept and skipped, one a line: counted in the status,
+      // each with its reason in the tooltip.
+      QStringList kept, skipped;
+      for (const auto& [key, value] : spectrum.metadata) {
+        const QStringList items = QString::fromStdString(value).split('\n', Qt::SkipEmptyParts);
+        if (key == "kept") kept = items;
+        if (key == "skipped") skipped = items;
+      }
       QString text = "Calibration taken.";
       for (const auto& [key, value] : spectrum.metadata) {
-        if (key == "kept" && !value.empty()) text += " Kept: " + QString::fromStdString(value) + ".";
-        if (key == "skipped" && !value.empty()) text += " Skipped: " + QString::fromStdString(value) + ".";
+        if (key == "reference") text = "Calibration against " + QString::fromStdString(value) + " taken.";
       }
+      if (!kept.isEmpty() || !skipped.isEmpty())
+        text += QString(" %1 of %2 range/PGA combinations kept").arg(kept.size()).arg(kept.size() + skipped.size());
+      for (const std::string& w : spectrum.warnings) text += " " + QString::fromStdString(w);
       show_status(text);
+      if (!kept.isEmpty() || !skipped.isEmpty())
+        status_->setToolTip("Kept:\n" + kept.join("\n") + "\n\nSkipped:\n" + skipped.join("\n"));
     }
     refresh_calibration();
     emit run_ended();
@@ -431,10 +447,24 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
     return;
   }
   set_running(false);
-  show_status(spectrum.partial ? QString("Stopped after %1 points").arg(spectrum.points.size())
-                               : QString("Done: %1 points in %2 s")
-                                     .arg(spectrum.points.size())
-                                     .arg(run_clock_.elapsed() / 1000.0, 0, 'f', 1));
+  QString status = spectrum.partial ? QString("Stopped after %1 points").arg(spectrum.points.size())
+                                    : QString("Done: %1 points in %2 s")
+                                          .arg(spectrum.points.size())
+                                          .arg(run_clock_.elapsed() / 1000.0, 0, 'f', 1);
+  // Rows the signal chain could not measure well are said in words, not only in the table.
+  int clipped = 0, low_signal = 0;
+  for (const analysis::SpectrumPoint& p : spectrum.points) {
+    clipped += (p.flags & analysis::point_flag::clipped) != 0;
+    low_signal += (p.flags & analysis::point_flag::low_signal) != 0;
+  }
+  if (clipped > 0) status += QString("; %1 points clipped (use a smaller feedback resistor)").arg(clipped);
+  if (low_signal > 0) status += QString("; %1 points with too little signal (a larger feedback resistor)").arg(low_signal);
+  show_status(status);
+  if (!spectrum.warnings.empty()) {
+    QStringList lines;
+    for (const std::string& w : spectrum.warnings) lines << QString::fromStdString(w);
+    status_->setToolTip(status + "\n\n" + lines.join("\n"));
+  }
   emit run_ended();
 }
 
@@ -475,7 +505,10 @@ void AnalyzerWindow::show_error(const QString& text, bool offer_reconnect) {
   error_bar_->show();
 }
 
-void AnalyzerWindow::show_status(const QString& text) { status_->setText(text); }
+void AnalyzerWindow::show_status(const QString& text) {
+  status_->setText(text);
+  status_->setToolTip(text);
+}
 QString AnalyzerWindow::status_text() const { return status_->text(); }
 
 bool AnalyzerWindow::load_calibration(const QString& path) {

@@ -30,16 +30,24 @@ long long unix_seconds(const std::string& iso_utc) {
   return static_cast<long long>(timegm(&t));
 }
 
+// One item a line: the engine's reasons contain semicolons of their own.
 std::string joined(const std::vector<std::string>& items) {
   std::string text;
-  for (const std::string& item : items) text += (text.empty() ? "" : "; ") + item;
+  for (const std::string& item : items) text += (text.empty() ? "" : "\n") + item;
   return text;
 }
 
-// The reference resistor as a circuit expression: "R" and the value in ohms.
+// The reference resistor as a circuit expression with an SI prefix: "R15k", "R2.2M".
 std::string resistor_expression(double ohm) {
+  const char* prefix = "";
+  double value = ohm;
+  for (const char* p : {"k", "M", "G"}) {
+    if (std::abs(value) < 1000.0) break;
+    value /= 1000.0;
+    prefix = p;
+  }
   char text[40];
-  std::snprintf(text, sizeof text, "R%.9g", ohm);
+  std::snprintf(text, sizeof text, "R%.9g%s", value, prefix);
   return text;
 }
 
@@ -168,6 +176,7 @@ void EngineSource::run_calibrate(const SweepPlan& plan, double reference_ohm, Me
   const std::vector<instrument::Combination> combinations = instrument::all_combinations();
   instrument::CalibrationOutcome outcome;
   instrument::CalibrationSet updated;
+  bool replaced = false;
   {
     const std::lock_guard lock(mutex_);
     updated = calibration_;
@@ -182,6 +191,17 @@ void EngineSource::run_calibrate(const SweepPlan& plan, double reference_ohm, Me
     control.cancel = &cancel_;
     // One combination at a time, so the progress moves and Stop is heard between them; the
     // set in force changes only when all are done.
+    // A calibration in force that was taken with other frequencies, clock or resistor cannot
+    // take this reference: the new one starts afresh and replaces it once it is complete.
+    std::vector<double> frequencies;
+    for (const instrument::PlannedPoint& p : points) frequencies.push_back(p.frequency_hz);
+    const instrument::SweepSegment& segment = engine.segments.front();
+    if (!updated.entries.empty() &&
+        (updated.entries.front().frequency_hz != frequencies || updated.feedback_resistance_ohm != plan.feedback_ohm ||
+         updated.clock != segment.clock || updated.mclk_hz != segment.mclk_hz)) {
+      updated = instrument::CalibrationSet{};
+      replaced = true;
+    }
     for (std::size_t k = 0; k < combinations.size() && !outcome.cancelled && outcome.failure.empty(); ++k) {
       const instrument::CalibrationOutcome one =
           instrument::calibrate(board, engine, resistor_expression(reference_ohm), {combinations[k]}, updated, control);
@@ -208,13 +228,22 @@ void EngineSource::run_calibrate(const SweepPlan& plan, double reference_ohm, Me
   }
   analysis::Spectrum result;
   result.partial = outcome.cancelled;
-  if (!outcome.cancelled) {
+  // A fresh set that kept nothing would only throw the old one away.
+  const bool nothing_new = replaced && outcome.kept.empty();
+  if (!outcome.cancelled && !nothing_new) {
     const std::lock_guard lock(mutex_);
     calibration_ = updated;
   }
   result.metadata = {{"reference", resistor_expression(reference_ohm)},
                      {"kept", joined(outcome.kept)},
                      {"skipped", joined(outcome.skipped)}};
+  if (nothing_new) {
+    result.warnings.push_back("No combination had a usable signal; the previous calibration stays in force.");
+  } else if (replaced) {
+    result.warnings.push_back(
+        "The previous calibration was taken with another plan or feedback resistor; this reference starts a new "
+        "one.");
+  }
   sink.finished(result);
 }
 

@@ -40,7 +40,7 @@ class EngineSource final : public MeasurementSource {
   void start(const SweepPlan& plan, MeasurementSink& sink) override;
   // Measures the reference resistor with all eight range/PGA combinations and adds those
   // whose signal is usable to the calibration in force; finished() carries the outcome in
-  // the metadata keys "kept" and "skipped". Its point() calls are progress only: one per
+  // the metadata keys "kept" and "skipped", one combination a line. Its point() calls are progress only: one per
   // combination, carrying the combination.
   void take_calibration(const SweepPlan& plan, double reference_ohm, MeasurementSink& sink) override;
   void stop() override;

@@ -69,9 +69,11 @@ PlanPanel::PlanPanel(QWidget* parent) : QWidget(parent) {
   buttons->addWidget(take_);
   buttons->addWidget(load_);
   buttons->addWidget(save_);
+  // The buttons first: the summary and warnings below grow and shrink with the calibration,
+  // and the buttons stay where the hand expects them.
+  cal_layout->addLayout(buttons);
   cal_layout->addWidget(calibration_);
   cal_layout->addWidget(warnings_);
-  cal_layout->addLayout(buttons);
   layout->addWidget(cal_box);
   layout->addStretch(1);
 
@@ -94,7 +96,7 @@ QString PlanPanel::plan_error() const {
   const auto feedback = analysis::engineering_value(feedback_->text().toStdString());
   if (!start) return "The start frequency is not a number (e.g. 1k or 1000).";
   if (!stop) return "The stop frequency is not a number (e.g. 100k).";
-  if (!feedback) return "The feedback resistor is not a number (e.g. 200k).";
+  if (!feedback) return "The feedback resistor is not a number (e.g. 100k).";
   SweepPlan p;
   p.start_hz = *start;
   p.stop_hz = *stop;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <fstream>
@@ -144,7 +145,13 @@ TEST_F(EngineSourceTest, FourReferencesCalibrateEveryCombinationAndCorrectTheMea
   ASSERT_EQ(first.failure, "");
   EXPECT_EQ(first.total_seen, 11 * 8);
   EXPECT_EQ(first.points_seen, 11 * 8);
-  EXPECT_NE(metadata(first.spectrum, "kept"), "");
+  const std::string kept = metadata(first.spectrum, "kept");
+  const std::string skipped = metadata(first.spectrum, "skipped");
+  EXPECT_NE(kept, "");
+  // Every one of the eight combinations is either kept or skipped, one a line.
+  EXPECT_EQ(std::count(kept.begin(), kept.end(), '\n') + std::count(skipped.begin(), skipped.end(), '\n'), 6)
+      << kept << "\n--\n" << skipped;
+  EXPECT_EQ(metadata(first.spectrum, "reference"), "R15k");
   for (const double r : {100e3, 470e3, 2.2e6}) ASSERT_EQ(calibrate(r).failure, "") << r;
 
   const CalibrationInfo info = source.calibration();
@@ -153,7 +160,8 @@ TEST_F(EngineSourceTest, FourReferencesCalibrateEveryCombinationAndCorrectTheMea
   EXPECT_NEAR(info.stop_hz, 100e3, 10.0);  // as the chip's frequency code rounds it
   EXPECT_EQ(info.points, 11);
   EXPECT_TRUE(info.logarithmic);
-  EXPECT_NE(info.references.find("R15000"), std::string::npos) << info.references;
+  for (const char* name : {"R15k", "R100k", "R470k", "R2.2M"})
+    EXPECT_NE(info.references.find(name), std::string::npos) << info.references;
   EXPECT_NE(info.references.find("8 of 8"), std::string::npos) << info.references;
   EXPECT_EQ(source.calibration_warnings(small_plan(), info.taken_unix_s), std::vector<std::string>{});
 
@@ -176,16 +184,50 @@ TEST_F(EngineSourceTest, FourReferencesCalibrateEveryCombinationAndCorrectTheMea
   EXPECT_NE(warnings.front().find("outside"), std::string::npos) << warnings.front();
 }
 
-TEST_F(EngineSourceTest, CalibratingWithAnotherPlanIsRefusedAndKeepsTheCalibration) {
+TEST_F(EngineSourceTest, CalibratingWithAnotherPlanOrResistorStartsAFreshCalibration) {
   ASSERT_EQ(calibrate(100e3).failure, "");
   SweepPlan other = small_plan();
   other.points = 21;
+  source.virtual_board()->set_dut("R470k");
   RecordingSink sink;
   source.take_calibration(other, 470e3, sink);
   ASSERT_TRUE(sink.wait_end());
   source.wait();
-  EXPECT_NE(sink.result.failure.find("frequencies differ"), std::string::npos) << sink.result.failure;
-  EXPECT_EQ(source.calibration().points, 11);
+  EXPECT_EQ(sink.result.failure, "");
+  ASSERT_EQ(sink.result.spectrum.warnings.size(), 1u);
+  EXPECT_NE(sink.result.spectrum.warnings[0].find("starts a new one"), std::string::npos);
+  CalibrationInfo info = source.calibration();
+  EXPECT_EQ(info.points, 21);
+  EXPECT_EQ(info.references.find("R100k"), std::string::npos) << info.references;
+
+  // The same plan adds to it without a word.
+  const Result same = [&] {
+    source.virtual_board()->set_dut("R2.2M");
+    RecordingSink s2;
+    source.take_calibration(other, 2.2e6, s2);
+    EXPECT_TRUE(s2.wait_end());
+    source.wait();
+    return s2.result;
+  }();
+  EXPECT_TRUE(same.spectrum.warnings.empty());
+  info = source.calibration();
+  EXPECT_NE(info.references.find("R470k"), std::string::npos) << info.references;
+  EXPECT_NE(info.references.find("R2.2M"), std::string::npos) << info.references;
+
+  // Another feedback resistor starts afresh too, but not with a reference it cannot measure.
+  other.feedback_ohm = 10e3;
+  for (const double reference : {2.2e6, 15e3}) {
+    source.virtual_board()->set_dut(reference > 1e6 ? "R2.2M" : "R15k");
+    RecordingSink s3;
+    source.take_calibration(other, reference, s3);
+    ASSERT_TRUE(s3.wait_end());
+    source.wait();
+    ASSERT_EQ(s3.result.spectrum.warnings.size(), 1u);
+    const std::string expected = reference > 1e6 ? "previous calibration stays" : "starts a new one";
+    EXPECT_NE(s3.result.spectrum.warnings[0].find(expected), std::string::npos) << s3.result.spectrum.warnings[0];
+    const std::string resistor = reference > 1e6 ? "100 kOhm" : "10 kOhm";
+    EXPECT_NE(source.calibration().settings.find(resistor), std::string::npos) << source.calibration().settings;
+  }
 }
 
 TEST_F(EngineSourceTest, StopEndsTheRunBeforeTheNextPoint) {
