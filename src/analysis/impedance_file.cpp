@@ -6,6 +6,7 @@
 #include <cmath>
 #include <fstream>
 #include <iterator>
+#include <limits>
 #include <numbers>
 #include <optional>
 #include <stdexcept>
@@ -14,14 +15,11 @@
 namespace quelnor::analysis {
 namespace {
 
-constexpr const char* measurement_header =
-    "frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags";
-constexpr const char* repeated_prefix = "pass,time_s,temperature_c,";
 constexpr const char* classic_header = "Frequency,Impedance,Phase,Real,Imaginary,Magnitude,";
 // Far beyond any sweep; keeps a wrong file from being read into memory whole.
 constexpr std::uintmax_t largest_file_bytes = 256u << 20;
 
-enum class Format { measurement, repeated_measurement, classic, plain };
+enum class Format { measurement, classic, plain };
 
 std::string_view trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -125,27 +123,71 @@ class LineReader {
   int line_;
 };
 
-SpectrumPoint measurement_row(const LineReader& r, std::string_view line, bool repeated) {
-  std::vector<std::string_view> f = split(line, ',');
-  r.expect_fields(f, repeated ? 11 : 8);
-  SpectrumPoint point;
-  std::size_t i = 0;
-  if (repeated) {
-    point.pass = r.whole(f[0], "a pass", 0, 1000000000);
-    point.time_s = r.number(f[1], "the time");
-    point.temperature_c = f[2].empty() ? std::nan("") : r.number(f[2], "the temperature");
-    i = 3;
+// A number that may also be "inf", "-inf" or "nan": the measurement file writes a point
+// without signal (infinite impedance) as it is.
+double any_number(const LineReader& r, std::string_view field, const char* column) {
+  if (field == "inf") return std::numeric_limits<double>::infinity();
+  if (field == "-inf") return -std::numeric_limits<double>::infinity();
+  if (field == "nan") return std::numeric_limits<double>::quiet_NaN();
+  return r.number(field, column);
+}
+
+// Where each column of the measurement file's header lies; npos when absent. Columns may
+// come in any order and unknown ones are skipped.
+struct MeasurementColumns {
+  static constexpr std::size_t absent = std::string_view::npos;
+  std::size_t count = 0;
+  std::size_t pass = absent, time = absent, temperature = absent, frequency = absent, real = absent,
+              imag = absent, magnitude = absent, phase = absent, range = absent, pga = absent,
+              flags = absent;
+};
+
+// The header's columns when it names frequency_hz, real_ohm and imag_ohm; nothing otherwise.
+std::optional<MeasurementColumns> measurement_columns(std::string_view line) {
+  MeasurementColumns c;
+  const std::vector<std::string_view> names = split(line, ',');
+  c.count = names.size();
+  const std::pair<const char*, std::size_t MeasurementColumns::*> known[] = {
+      {"pass", &MeasurementColumns::pass},
+      {"time_s", &MeasurementColumns::time},
+      {"temperature_c", &MeasurementColumns::temperature},
+      {"frequency_hz", &MeasurementColumns::frequency},
+      {"real_ohm", &MeasurementColumns::real},
+      {"imag_ohm", &MeasurementColumns::imag},
+      {"magnitude_ohm", &MeasurementColumns::magnitude},
+      {"phase_deg", &MeasurementColumns::phase},
+      {"range", &MeasurementColumns::range},
+      {"pga", &MeasurementColumns::pga},
+      {"flags", &MeasurementColumns::flags}};
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    for (const auto& [name, member] : known) {
+      if (names[i] == name) c.*member = i;
+    }
   }
-  point.frequency_hz = r.frequency(f[i]);
-  point.impedance_ohm = {r.number(f[i + 1], "the real part"),
-                         r.number(f[i + 2], "the imaginary part")};
-  // The size of a finite impedance near the double range's end is itself beyond it: the
-  // writer then says "inf".
-  if (f[i + 3] != "inf") r.number(f[i + 3], "the magnitude");
-  r.number(f[i + 4], "the phase");
-  point.range = r.whole(f[i + 5], "a range", 0, 4);
-  point.pga = r.whole(f[i + 6], "a PGA gain", 0, 5);
-  point.flags = r.flags(f[i + 7]);
+  if (c.frequency == MeasurementColumns::absent || c.real == MeasurementColumns::absent ||
+      c.imag == MeasurementColumns::absent) {
+    return std::nullopt;
+  }
+  return c;
+}
+
+SpectrumPoint measurement_row(const LineReader& r, std::string_view line, const MeasurementColumns& c) {
+  const std::vector<std::string_view> f = split(line, ',');
+  r.expect_fields(f, c.count);
+  constexpr std::size_t absent = MeasurementColumns::absent;
+  SpectrumPoint point;
+  if (c.pass != absent) point.pass = r.whole(f[c.pass], "a pass", 0, 1000000000);
+  if (c.time != absent) point.time_s = r.number(f[c.time], "the time");
+  if (c.temperature != absent && !f[c.temperature].empty())
+    point.temperature_c = any_number(r, f[c.temperature], "the temperature");
+  point.frequency_hz = r.frequency(f[c.frequency]);
+  point.impedance_ohm = {any_number(r, f[c.real], "the real part"),
+                         any_number(r, f[c.imag], "the imaginary part")};
+  if (c.magnitude != absent) any_number(r, f[c.magnitude], "the magnitude");
+  if (c.phase != absent) any_number(r, f[c.phase], "the phase");
+  if (c.range != absent) point.range = r.whole(f[c.range], "a range", 0, 4);
+  if (c.pga != absent) point.pga = r.whole(f[c.pga], "a PGA gain", 0, 5);
+  if (c.flags != absent) point.flags = r.flags(f[c.flags]);
   return point;
 }
 
@@ -194,13 +236,21 @@ SpectrumPoint plain_row(const LineReader& r, std::string_view line) {
   return point;
 }
 
-// "# key: value" as metadata; other comments are just comments.
+// "# key: value" as metadata, "# warning: ..." as a warning, "# partial: yes" as a run cut
+// short; other comments are just comments.
 void add_metadata(std::string_view comment, Spectrum& spectrum) {
   comment = trim(comment.substr(1));
   const std::size_t colon = comment.find(':');
   if (colon == std::string_view::npos || colon == 0) return;
-  spectrum.metadata.emplace_back(std::string(trim(comment.substr(0, colon))),
-                                 std::string(trim(comment.substr(colon + 1))));
+  const std::string key(trim(comment.substr(0, colon)));
+  const std::string value(trim(comment.substr(colon + 1)));
+  if (key == "warning") {
+    spectrum.warnings.push_back(value);
+  } else if (key == "partial") {
+    spectrum.partial = value == "yes";
+  } else {
+    spectrum.metadata.emplace_back(key, value);
+  }
 }
 
 }  // namespace
@@ -208,6 +258,7 @@ void add_metadata(std::string_view comment, Spectrum& spectrum) {
 Spectrum read_impedance_text(std::string_view text) {
   Spectrum spectrum;
   std::optional<Format> format;
+  MeasurementColumns columns;
   int line_number = 0;
   std::size_t start = 0;
   while (start < text.size()) {
@@ -223,10 +274,9 @@ Spectrum read_impedance_text(std::string_view text) {
     }
     const LineReader reader(line_number);
     if (!format) {
-      if (line == measurement_header) {
+      if (const std::optional<MeasurementColumns> named = measurement_columns(line)) {
         format = Format::measurement;
-      } else if (line == std::string(repeated_prefix) + measurement_header) {
-        format = Format::repeated_measurement;
+        columns = *named;
       } else if (line == classic_header || line == std::string_view(classic_header, 50)) {
         format = Format::classic;
       } else {
@@ -237,9 +287,7 @@ Spectrum read_impedance_text(std::string_view text) {
     }
     switch (*format) {
       case Format::measurement:
-      case Format::repeated_measurement:
-        spectrum.points.push_back(
-            measurement_row(reader, line, *format == Format::repeated_measurement));
+        spectrum.points.push_back(measurement_row(reader, line, columns));
         break;
       case Format::classic:
         spectrum.points.push_back(classic_row(reader, line));
@@ -253,8 +301,8 @@ Spectrum read_impedance_text(std::string_view text) {
     throw std::invalid_argument("line " + std::to_string(line_number + 1) +
                                 ": expected impedance data, found the end of the file");
   }
-  if (format != Format::measurement && format != Format::repeated_measurement) {
-    spectrum.metadata.clear();  // comments in other formats are only comments
+  if (format != Format::measurement) {
+    spectrum = Spectrum{std::move(spectrum.points)};  // comments in other formats are only comments
   }
   return spectrum;
 }

@@ -12,9 +12,12 @@
 namespace quelnor::analysis {
 
 // The format is told by the first line that is not a '#' comment or blank:
-//   "frequency_hz,real_ohm,imag_ohm,magnitude_ohm,phase_deg,range,pga,flags", optionally
-//     with "pass,time_s,temperature_c," in front: the measurement CSV; its "# key: value"
-//     comment lines become the spectrum's metadata, its flags are names joined by '|';
+//   a header naming frequency_hz, real_ohm and imag_ohm: the measurement file that
+//     write_measurement_file writes (columns in any order, unknown ones skipped; range,
+//     pga, flags, magnitude_ohm, phase_deg, pass, time_s, temperature_c optional); its
+//     "# key: value" lines become the metadata, "# warning: ..." the warnings and
+//     "# partial: yes" the partial flag; flags are names joined by '|'; impedances may be
+//     inf or nan (a point without signal) and read back as written;
 //   "Frequency,Impedance,Phase,Real,Imaginary,Magnitude,": the classic export, whose
 //     impedance (ohm) and phase (degrees) columns give Z;
 //   anything else: three numbers a line, separated by commas, semicolons, tabs or blanks,

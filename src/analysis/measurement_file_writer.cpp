@@ -54,7 +54,12 @@ std::string flag_names(std::uint32_t flags) {
 void write_measurement_file(std::ostream& out, const Spectrum& spectrum) {
   out << "# program: quelnor-eval " << util::program_version << '\n';
   for (const auto& [key, value] : spectrum.metadata) {
-    out << "# " << one_line(key) << ": " << one_line(value) << '\n';
+    // A note without a key is a plain comment: readers keep only "key: value" lines.
+    if (key.empty()) {
+      out << "# " << one_line(value) << '\n';
+    } else {
+      out << "# " << one_line(key) << ": " << one_line(value) << '\n';
+    }
   }
   for (const std::string& warning : spectrum.warnings)
     out << "# warning: " << one_line(warning) << '\n';

@@ -48,6 +48,7 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
 #ifdef QUELNOR_HAVE_LIBUSB
   add_boards_command(program, exit_code);
 #endif
+  CLI::App* analyzer = add_analyzer_command(program, request.analyzer);
   for (CLI::App* command : program.get_subcommands([](CLI::App*) { return true; })) {
     command->set_help_flag("-h,--help", "print this help and exit");
   }
@@ -70,6 +71,11 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
     request.exit_code = app::script_error;
     return request;
   }
+  if (analyzer->parsed()) {
+    if (request.analyzer.board.empty()) request.analyzer.board = default_board == app::BoardKind::usb ? "usb" : "sim";
+    request.window = Window::analyzer;
+    return request;
+  }
   if (!program.get_subcommands().empty()) {
     request.exit_code = exit_code;
     return request;
@@ -82,7 +88,10 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
     out << app::usage_text()
         << "\nSubcommands (quelnor-eval NAME --help for their options):\n"
            "  calibrate   measure a known reference and write or extend a calibration file\n"
-           "  measure     run a sweep plan and write a measurement file (CSV)\n";
+           "  measure     run a sweep plan and write a measurement file (CSV)\n"
+           "  fit         fit a circuit model to a measurement file\n"
+           "  kk          check a measurement file with the Kramers-Kronig relations\n"
+           "  analyzer    open the impedance analyzer window (--board sim|usb)\n";
     return request;
   }
   if (!board.empty() || program.count("--board") > 0) {

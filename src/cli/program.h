@@ -8,14 +8,16 @@
 #include <vector>
 
 #include "app/application.h"
+#include "cli/analyzer_command.h"
 
 namespace quelnor::cli {
 
-enum class Window { none, classic };
+enum class Window { none, classic, analyzer };
 
 struct ProgramRequest {
   Window window = Window::none;     // classic: open the classic window with `options`
   app::ApplicationOptions options;  // executable_dir left for main to fill
+  AnalyzerOptions analyzer;         // analyzer: its board, always "sim" or "usb"
   int exit_code = 0;                // with Window::none: what the program returns
 };
 

@@ -10,7 +10,14 @@
 #include "app/script_runner.h"
 #include "cli/program.h"
 #ifdef QUELNOR_HAVE_QT_WINDOW
+#include <QApplication>
+#include <memory>
+
+#include "cli/opened_board.h"
+#include "gui/analyzer/engine_source.h"
+#include "gui/analyzer/run_analyzer.h"
 #include "gui/run_window.h"
+#include "gui/virtual_board_panel.h"
 #endif
 
 namespace {
@@ -24,6 +31,28 @@ bool display_available() {
   }
   return false;
 }
+
+#ifdef QUELNOR_HAVE_QT_WINDOW
+// The analyzer window on the engine, with the virtual board's panel beside it on that board.
+int run_analyzer_window(const quelnor::cli::AnalyzerOptions& options, int argc, char** argv) {
+  QApplication qt_application(argc, argv);
+  const quelnor::cli::BoardRequest request =
+      quelnor::cli::analyzer_board_request(options, quelnor::cli::program_dir());
+  std::unique_ptr<quelnor::gui::analyzer::EngineSource> source;
+  try {
+    source = std::make_unique<quelnor::gui::analyzer::EngineSource>(
+        [request] { return std::make_unique<quelnor::cli::OpenedBoard>(request); });
+  } catch (const std::exception& e) {
+    std::cerr << "quelnor-eval analyzer: " << e.what() << '\n';
+    return 1;
+  }
+  std::unique_ptr<quelnor::gui::VirtualBoardPanel> panel;
+  if (quelnor::sim::VirtualBoard* board = source->virtual_board()) {
+    panel = std::make_unique<quelnor::gui::VirtualBoardPanel>(*board);
+  }
+  return quelnor::gui::analyzer::run_analyzer(*source, panel.get());
+}
+#endif
 
 #ifdef QUELNOR_HAVE_LIBUSB
 constexpr BoardKind default_board = BoardKind::usb;
@@ -39,6 +68,16 @@ int main(int argc, char** argv) {
   quelnor::cli::ProgramRequest request =
       quelnor::cli::run_command_line(args, default_board, std::cin, std::cout, std::cerr);
   if (request.window == quelnor::cli::Window::none) return request.exit_code;
+  if (request.window == quelnor::cli::Window::analyzer) {
+#ifdef QUELNOR_HAVE_QT_WINDOW
+    if (display_available()) return run_analyzer_window(request.analyzer, argc, argv);
+    std::cerr << "quelnor-eval analyzer: no display found (DISPLAY and WAYLAND_DISPLAY are unset); "
+                 "the analyzer is a window. For measurements without one use quelnor-eval measure.\n";
+#else
+    std::cerr << "quelnor-eval analyzer: this build has no window; use quelnor-eval measure.\n";
+#endif
+    return 1;
+  }
   quelnor::app::ApplicationOptions& options = request.options;
 
 #ifdef QUELNOR_HAVE_QT_WINDOW

@@ -2,6 +2,11 @@
 // with its line.
 #include "analysis/impedance_file.h"
 
+#include <limits>
+#include <vector>
+
+#include "analysis/measurement_file_writer.h"
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -59,6 +64,69 @@ TEST(ImpedanceFile, ReadsRepeatedRunsWithPassTimeAndTemperature) {
 }
 
 // The classic window's export, exactly as its writer makes it: |Z| and phase give Z.
+// What the measurement file writer writes reads back exactly: every double (denormals,
+// the largest exponents, a point without signal), metadata in order, warnings, the partial
+// flag, flags and the repeated-run columns.
+TEST(ImpedanceFile, ReadsBackExactlyWhatTheMeasurementWriterWrites) {
+  for (const bool repeated : {false, true}) {
+    Spectrum s;
+    s.metadata = {{"instrument", "Quelnor virtual board"}, {"plan", "log 1 kHz..100 kHz, 3 points"}};
+    s.warnings = {"calibration is 8 days old", "no calibration entry for range 4"};
+    s.partial = true;
+    const double values[][3] = {{1000, 0.1, -1.0 / 3},
+                                {10000.000000000002, 9999.999999999998, -5e-324},
+                                {1e5, 1e300, std::nextafter(1.0, 2.0)},
+                                {2e5, std::numeric_limits<double>::infinity(), 0.0}};
+    int range = 1;
+    for (const auto& v : values) {
+      SpectrumPoint p;
+      p.frequency_hz = v[0];
+      p.impedance_ohm = {v[1], v[2]};
+      p.range = range++;
+      p.pga = 5;
+      p.flags = point_flag::clipped | point_flag::extrapolated;
+      if (repeated) {
+        p.pass = range / 2;
+        p.time_s = 0.1 * range;
+        p.temperature_c = range == 3 ? std::nan("") : 25.0 + 1.0 / range;
+      }
+      s.points.push_back(p);
+    }
+    const Spectrum back = read_impedance_text(measurement_file_text(s));
+    ASSERT_GE(back.metadata.size(), 1u);
+    EXPECT_EQ(back.metadata.front().first, "program");
+    EXPECT_EQ(std::vector(back.metadata.begin() + 1, back.metadata.end()), s.metadata);
+    EXPECT_EQ(back.warnings, s.warnings);
+    EXPECT_TRUE(back.partial);
+    ASSERT_EQ(back.points.size(), s.points.size());
+    for (std::size_t i = 0; i < s.points.size(); ++i) {
+      const SpectrumPoint& a = s.points[i];
+      const SpectrumPoint& b = back.points[i];
+      EXPECT_EQ(b.frequency_hz, a.frequency_hz);
+      EXPECT_EQ(b.impedance_ohm, a.impedance_ohm) << i;
+      EXPECT_EQ(b.range, a.range);
+      EXPECT_EQ(b.pga, 5);
+      EXPECT_EQ(b.flags, a.flags);
+      EXPECT_EQ(b.pass, a.pass);
+      EXPECT_EQ(b.time_s, a.time_s);
+      EXPECT_EQ(std::isnan(b.temperature_c), std::isnan(a.temperature_c));
+      if (!std::isnan(a.temperature_c)) EXPECT_EQ(b.temperature_c, a.temperature_c);
+    }
+  }
+}
+
+TEST(ImpedanceFile, MeasurementColumnsInAnyOrderOptionalOnesAbsentCrLfAndBlankLines) {
+  const Spectrum s = read_impedance_text(
+      "# dut: C1n\r\n# a plain comment\r\n\r\nimag_ohm, frequency_hz ,real_ohm,extra\r\n-159.1,1e6,0.5,x\r\n\n");
+  ASSERT_EQ(s.points.size(), 1u);
+  EXPECT_EQ(s.points[0].frequency_hz, 1e6);
+  EXPECT_EQ(s.points[0].impedance_ohm, std::complex<double>(0.5, -159.1));
+  EXPECT_EQ(s.points[0].range, 0);
+  ASSERT_EQ(s.metadata.size(), 1u);
+  EXPECT_EQ(s.metadata.at(0), std::make_pair(std::string("dut"), std::string("C1n")));
+  EXPECT_FALSE(s.partial);
+}
+
 TEST(ImpedanceFile, ReadsTheClassicExport) {
   model::SweepTable table;
   table.frequency[0] = 30000;
@@ -127,6 +195,12 @@ TEST(ImpedanceFile, DamagedFilesAreRefusedNamingTheLine) {
        "line 2: expected 6 fields, found 5"},
       {"Frequency,Impedance,Phase,Real,Imaginary,Magnitude,\r\n 1000 , 5 ,deg, 1 , 2 , 3 \r\n",
        "line 2: expected a number for the phase, not 'deg'"},
+      {"frequency_hz,real_ohm,imag_ohm\n1,2\n", "line 2: expected 3 fields, found 2"},
+      {"frequency_hz,real_ohm,imag_ohm,range\n1,2,3,\n", "line 2: expected a range from 0 to 4, not ''"},
+      {"frequency_hz,real_ohm,imag_ohm,pga\n1,2,3,1.5\n", "line 2: expected a PGA gain from 0 to 5, not '1.5'"},
+      {"frequency_hz,real_ohm,imag_ohm\n1,2,3\n1,2x,3\n",
+       "line 3: expected a number for the real part, not '2x'"},
+      {"frequency_hz,real_ohm,imag_ohm\ninf,2,3\n", "line 2: expected a number for the frequency, not 'inf'"},
       {std::string("1000,100,-5\n\x01\xff,2,3\n"),
        "line 2: expected a number for the frequency, not '\x01\xff'"},
   };

@@ -115,5 +115,34 @@ TEST(Program, SubcommandsRunThroughTheOneParser) {
   EXPECT_NE(help.out.find("--calibration"), std::string::npos);
 }
 
+TEST(Program, AnalyzerAsksForItsWindowOnTheChosenBoard) {
+  struct Case {
+    std::vector<std::string> args;
+    Window window;
+    const char* board;
+    const char* trace;
+    int exit_code;
+    const char* err_has;
+  };
+  const Case cases[] = {
+      {{"analyzer"}, Window::analyzer, "usb", "", 0, ""},  // the program's default board
+      {{"analyzer", "--board", "sim"}, Window::analyzer, "sim", "", 0, ""},
+      {{"analyzer", "--board", "usb", "--trace", "t.txt"}, Window::analyzer, "usb", "t.txt", 0, ""},
+      {{"analyzer", "--board", "pci"}, Window::none, "", "", 2, "pci"},
+      {{"analyzer", "--bogus"}, Window::none, "", "", 2, "--bogus"},
+  };
+  for (const Case& c : cases) {
+    const ProgramRun r = run(c.args);
+    EXPECT_EQ(r.request.window, c.window) << r.err;
+    EXPECT_EQ(r.request.exit_code, c.exit_code);
+    if (c.window == Window::analyzer) {
+      EXPECT_EQ(r.request.analyzer.board, c.board);
+      EXPECT_EQ(r.request.analyzer.trace, c.trace);
+    }
+    EXPECT_NE(r.err.find(c.err_has), std::string::npos) << r.err;
+  }
+  EXPECT_NE(run({"--help"}).out.find("analyzer"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace quelnor::cli

@@ -38,6 +38,7 @@ for expected in \
     ./usr/libexec/quelnor-eval/Quelnor_FW.hex \
     ./usr/share/applications/quelnor-eval.desktop \
     ./usr/share/applications/quelnor-eval-virtual.desktop \
+    ./usr/share/applications/quelnor-eval-analyzer.desktop \
     ./usr/share/icons/hicolor/scalable/apps/quelnor-eval.svg \
     ./lib/udev/rules.d/60-quelnor-eval.rules \
     ./usr/share/man/man1/quelnor-eval.1.gz \
@@ -62,7 +63,7 @@ root="$work/root"
 dpkg-deb -x "$deb" "$root"
 grep -q '^License: GPL-3.0-or-later$' "$root/usr/share/doc/quelnor-eval/copyright" ||
   fail "the copyright file does not name GPL-3.0-or-later"
-for entry in quelnor-eval quelnor-eval-virtual; do
+for entry in quelnor-eval quelnor-eval-virtual quelnor-eval-analyzer; do
   desktop="$root/usr/share/applications/$entry.desktop"
   grep -qx 'Icon=quelnor-eval' "$desktop" || fail "$entry.desktop has not our icon"
   program="$(sed -n 's/^Exec=\([^ ]*\).*/\1/p' "$desktop")"

@@ -11,10 +11,15 @@ QString analyzer_guide_html(bool with_pictures) {
 <h3>Calibrating</h3>
 <p>Set the plan first (start, stop, points, linear or logarithmic, range, PGA, settling,
 feedback resistor): a calibration is only valid for the span and settings it was taken
-with. Press <b>Take…</b>, connect a known resistor close to the impedance you will measure,
-enter its value (for example <code>10k</code>) and let the sweep run. <b>Save…</b> keeps it
-in a file and <b>Load…</b> brings it back later. The panel says in plain words when the
-calibration does not fit the plan: other span, other settings, or too old.</p>
+with. Press <b>Take…</b>, connect a known resistor, enter its value (for example
+<code>100k</code>) and let the sweep run: it is measured with every range and PGA gain and
+kept for those where its signal is usable. Take several references of clearly different
+value with the same plan (with a 100 kOhm feedback resistor, 15k, 100k, 470k and 2.2M cover
+all eight combinations); a reference taken with another plan or resistor starts a new
+calibration. <b>Save…</b> keeps it in a file and <b>Load…</b> brings it back later. The
+panel says in plain words when the calibration does not fit the plan. When the status says
+points were clipped or had too little signal, choose a smaller or larger feedback resistor
+and calibrate again.</p>
 <h3>Measuring</h3>
 <p><b>Single</b> runs the plan once, <b>Continuous</b> repeats it until <b>Stop</b>. Points
 appear as they are measured; Stop takes effect before the next point. When the board stops

@@ -33,7 +33,8 @@
 #include <fstream>
 
 #include "analysis/engineering_format.h"
-#include "analysis/measurement_csv.h"
+#include "analysis/impedance_file.h"
+#include "analysis/measurement_file_writer.h"
 #include "analysis/touchstone.h"
 #include "analysis/trace_interpolation.h"
 #include "gui/analyzer/analyzer_help.h"
@@ -92,6 +93,10 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
   progress_->setValue(0);
   progress_->setFormat("No run yet");
   status_ = new QLabel("Ready");
+  // A long status (a calibration's outcome) is cut at the window's edge, never widens it;
+  // its whole text is the tooltip.
+  status_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  status_->setMinimumWidth(200);
   run_row->addWidget(single_);
   run_row->addWidget(continuous_button_);
   run_row->addWidget(stop_);
@@ -406,7 +411,24 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
     if (spectrum.partial) {
       show_status("Calibration stopped; the previous calibration stays in force.");
     } else {
-      show_status("Calibration taken.");
+      // The source may say what it kept and skipped, one a line: counted in the status,
+      // each with its reason in the tooltip.
+      QStringList kept, skipped;
+      for (const auto& [key, value] : spectrum.metadata) {
+        const QStringList items = QString::fromStdString(value).split('\n', Qt::SkipEmptyParts);
+        if (key == "kept") kept = items;
+        if (key == "skipped") skipped = items;
+      }
+      QString text = "Calibration taken.";
+      for (const auto& [key, value] : spectrum.metadata) {
+        if (key == "reference") text = "Calibration against " + QString::fromStdString(value) + " taken.";
+      }
+      if (!kept.isEmpty() || !skipped.isEmpty())
+        text += QString(" %1 of %2 range/PGA combinations kept").arg(kept.size()).arg(kept.size() + skipped.size());
+      for (const std::string& w : spectrum.warnings) text += " " + QString::fromStdString(w);
+      show_status(text);
+      if (!kept.isEmpty() || !skipped.isEmpty())
+        status_->setToolTip("Kept:\n" + kept.join("\n") + "\n\nSkipped:\n" + skipped.join("\n"));
     }
     refresh_calibration();
     emit run_ended();
@@ -415,7 +437,7 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
   analysis::Spectrum live = spectrum;
   live.metadata.emplace_back("measured_at", QDateTime::currentDateTimeUtc().toString(Qt::ISODate).toStdString());
   live.metadata.emplace_back("calibration", calibration_summary(source_.calibration(), now_unix_s()));
-  for (const std::string& w : calibration_warnings(source_.calibration(), running_plan_, now_unix_s())) {
+  for (const std::string& w : source_.calibration_warnings(running_plan_, now_unix_s())) {
     live.warnings.push_back(w);
   }
   traces_.live() = std::move(live);
@@ -425,10 +447,24 @@ void AnalyzerWindow::on_finished(const analysis::Spectrum& spectrum) {
     return;
   }
   set_running(false);
-  show_status(spectrum.partial ? QString("Stopped after %1 points").arg(spectrum.points.size())
-                               : QString("Done: %1 points in %2 s")
-                                     .arg(spectrum.points.size())
-                                     .arg(run_clock_.elapsed() / 1000.0, 0, 'f', 1));
+  QString status = spectrum.partial ? QString("Stopped after %1 points").arg(spectrum.points.size())
+                                    : QString("Done: %1 points in %2 s")
+                                          .arg(spectrum.points.size())
+                                          .arg(run_clock_.elapsed() / 1000.0, 0, 'f', 1);
+  // Rows the signal chain could not measure well are said in words, not only in the table.
+  int clipped = 0, low_signal = 0;
+  for (const analysis::SpectrumPoint& p : spectrum.points) {
+    clipped += (p.flags & analysis::point_flag::clipped) != 0;
+    low_signal += (p.flags & analysis::point_flag::low_signal) != 0;
+  }
+  if (clipped > 0) status += QString("; %1 points clipped (use a smaller feedback resistor)").arg(clipped);
+  if (low_signal > 0) status += QString("; %1 points with too little signal (a larger feedback resistor)").arg(low_signal);
+  show_status(status);
+  if (!spectrum.warnings.empty()) {
+    QStringList lines;
+    for (const std::string& w : spectrum.warnings) lines << QString::fromStdString(w);
+    status_->setToolTip(status + "\n\n" + lines.join("\n"));
+  }
   emit run_ended();
 }
 
@@ -469,7 +505,10 @@ void AnalyzerWindow::show_error(const QString& text, bool offer_reconnect) {
   error_bar_->show();
 }
 
-void AnalyzerWindow::show_status(const QString& text) { status_->setText(text); }
+void AnalyzerWindow::show_status(const QString& text) {
+  status_->setText(text);
+  status_->setToolTip(text);
+}
 QString AnalyzerWindow::status_text() const { return status_->text(); }
 
 bool AnalyzerWindow::load_calibration(const QString& path) {
@@ -703,7 +742,7 @@ bool AnalyzerWindow::save_measurement(const QString& path) {
     return false;
   }
   std::ofstream out(path.toStdString());
-  analysis::write_measurement_csv(out, *trace);
+  analysis::write_measurement_file(out, *trace);
   out.close();
   if (!out) {
     show_error("Cannot write " + path + ".", false);
@@ -714,16 +753,11 @@ bool AnalyzerWindow::save_measurement(const QString& path) {
 }
 
 bool AnalyzerWindow::open_measurement(const QString& path) {
-  std::ifstream in(path.toStdString());
-  if (!in) {
-    show_error("Cannot open " + path + ".", false);
-    return false;
-  }
   analysis::Spectrum spectrum;
   try {
-    spectrum = analysis::read_measurement_csv(in);
-  } catch (const analysis::MeasurementFileError& e) {
-    show_error(QFileInfo(path).fileName() + " is not a measurement file: " + e.what(), false);
+    spectrum = analysis::read_impedance_file(path.toStdString());
+  } catch (const std::invalid_argument& e) {
+    show_error(QString("Cannot open the measurement ") + e.what(), false);
     return false;
   }
   std::stable_sort(spectrum.points.begin(), spectrum.points.end(),
@@ -799,7 +833,10 @@ bool AnalyzerWindow::export_view(const QString& path) {
 // --- settings ---------------------------------------------------------------------------
 
 void AnalyzerWindow::refresh_calibration() {
-  plan_panel_->show_calibration(source_.calibration(), now_unix_s());
+  const auto plan = plan_panel_->plan();
+  plan_panel_->show_calibration(source_.calibration(),
+                                plan ? source_.calibration_warnings(*plan, now_unix_s()) : std::vector<std::string>{},
+                                now_unix_s());
 }
 
 void AnalyzerWindow::save_settings() {
@@ -818,6 +855,7 @@ void AnalyzerWindow::closeEvent(QCloseEvent* event) {
   source_.wait();
   save_settings();
   event->accept();
+  emit closed();
 }
 
 }  // namespace quelnor::gui::analyzer

@@ -103,6 +103,8 @@ class AnalyzerWindow final : public QMainWindow {
  signals:
   // A run (sweep, continuous series or calibration) has ended, finished or not.
   void run_ended();
+  // The window was closed (its run stopped, its settings saved).
+  void closed();
 
  protected:
   void closeEvent(QCloseEvent* event) override;

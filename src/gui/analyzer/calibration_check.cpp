@@ -46,8 +46,13 @@ std::string calibration_summary(const CalibrationInfo& c, long long now_unix_s) 
   char temperature[32];
   std::snprintf(temperature, sizeof temperature, "%.1f", c.temperature_c);
   return span_text(c.start_hz, c.stop_hz) + ", " + std::to_string(c.points) + (c.logarithmic ? " log" : " linear") +
-         " points, against " + analysis::engineering_text(c.reference_ohm, "Ohm") + "; " + c.settings +
+         " points, against " +
+         (c.references.empty() ? analysis::engineering_text(c.reference_ohm, "Ohm") : c.references) + "; " + c.settings +
          "; taken " + age_text(now_unix_s - c.taken_unix_s) + " ago at " + temperature + " \u00b0C";
+}
+
+std::vector<std::string> MeasurementSource::calibration_warnings(const SweepPlan& plan, long long now_unix_s) const {
+  return analyzer::calibration_warnings(calibration(), plan, now_unix_s);
 }
 
 }  // namespace quelnor::gui::analyzer

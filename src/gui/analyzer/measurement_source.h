@@ -24,6 +24,7 @@ struct CalibrationInfo {
   bool logarithmic = true;
   std::string settings;        // plan_settings_text of the plan it was taken with
   double reference_ohm = 0.0;  // the resistor it was taken against
+  std::string references;      // when several: "R15k, R100k (8 of 8 range/PGA combinations)"
   long long taken_unix_s = 0;  // when, seconds since 1970 UTC
   double temperature_c = 0.0;  // die temperature when taken
   std::string file;            // where it was loaded from or saved to; empty if neither
@@ -55,6 +56,9 @@ class MeasurementSource {
   virtual bool running() const = 0;
 
   virtual CalibrationInfo calibration() const = 0;
+  // Plain-word warnings when the calibration in force does not fit the plan; by default
+  // those of calibration_check.
+  virtual std::vector<std::string> calibration_warnings(const SweepPlan& plan, long long now_unix_s) const;
   // Both raise std::runtime_error with plain words when the file cannot be used.
   virtual void load_calibration(const std::string& path) = 0;
   virtual void save_calibration(const std::string& path) = 0;

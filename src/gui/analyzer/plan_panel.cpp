@@ -69,16 +69,17 @@ PlanPanel::PlanPanel(QWidget* parent) : QWidget(parent) {
   buttons->addWidget(take_);
   buttons->addWidget(load_);
   buttons->addWidget(save_);
+  // The buttons first: the summary and warnings below grow and shrink with the calibration,
+  // and the buttons stay where the hand expects them.
+  cal_layout->addLayout(buttons);
   cal_layout->addWidget(calibration_);
   cal_layout->addWidget(warnings_);
-  cal_layout->addLayout(buttons);
   layout->addWidget(cal_box);
   layout->addStretch(1);
 
   set_plan(SweepPlan{});
   const auto changed = [this] {
     plan_note_->setText(plan_error());
-    show_calibration(calibration_shown_, now_unix_s_);
     emit plan_changed();
   };
   for (QLineEdit* edit : {start_, stop_, feedback_}) connect(edit, &QLineEdit::textChanged, this, changed);
@@ -95,7 +96,7 @@ QString PlanPanel::plan_error() const {
   const auto feedback = analysis::engineering_value(feedback_->text().toStdString());
   if (!start) return "The start frequency is not a number (e.g. 1k or 1000).";
   if (!stop) return "The stop frequency is not a number (e.g. 100k).";
-  if (!feedback) return "The feedback resistor is not a number (e.g. 200k).";
+  if (!feedback) return "The feedback resistor is not a number (e.g. 100k).";
   SweepPlan p;
   p.start_hz = *start;
   p.stop_hz = *stop;
@@ -129,16 +130,13 @@ void PlanPanel::set_plan(const SweepPlan& p) {
   feedback_->setText(value_text(p.feedback_ohm, "Ohm"));
 }
 
-void PlanPanel::show_calibration(const CalibrationInfo& c, long long now_unix_s) {
-  calibration_shown_ = c;
-  now_unix_s_ = now_unix_s;
+void PlanPanel::show_calibration(const CalibrationInfo& c, const std::vector<std::string>& warnings,
+                                 long long now_unix_s) {
   QString text = QString::fromStdString(calibration_summary(c, now_unix_s));
   if (!c.file.empty()) text += "\nFile: " + QString::fromStdString(c.file);
   calibration_->setText(text);
   QStringList lines;
-  if (const auto p = plan()) {
-    for (const std::string& w : calibration_warnings(c, *p, now_unix_s)) lines << QString::fromStdString(w);
-  }
+  for (const std::string& w : warnings) lines << QString::fromStdString(w);
   warnings_->setText(lines.join("\n"));
   save_->setEnabled(c.present);
 }

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "gui/analyzer/measurement_source.h"
 
@@ -26,7 +28,9 @@ class PlanPanel final : public QWidget {
   void set_plan(const SweepPlan& plan);
 
   // Shows the calibration in force and what does not fit the plan.
-  void show_calibration(const CalibrationInfo& calibration, long long now_unix_s);
+  // The calibration in force and the source's warnings about it for the plan shown.
+  void show_calibration(const CalibrationInfo& calibration, const std::vector<std::string>& warnings,
+                        long long now_unix_s);
 
   QLineEdit* start_edit() const { return start_; }
   QLineEdit* stop_edit() const { return stop_; }
@@ -61,8 +65,6 @@ class PlanPanel final : public QWidget {
   QPushButton* take_ = nullptr;
   QPushButton* load_ = nullptr;
   QPushButton* save_ = nullptr;
-  CalibrationInfo calibration_shown_;
-  long long now_unix_s_ = 0;
 };
 
 }  // namespace quelnor::gui::analyzer

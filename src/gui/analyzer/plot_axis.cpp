@@ -100,6 +100,9 @@ std::vector<double> axis_ticks(const AxisRange& a, int target) {
         if (v >= low * (1 - 1e-12) && v <= high * (1 + 1e-12)) ticks.push_back(v);
       }
     }
+    // A span narrower than from one 1-2-5 value to the next (a resistor's flat |Z|) would
+    // carry one label or none: then it gets the linear ticks of the same span.
+    if (ticks.size() < 2) return axis_ticks(AxisRange{a.low, a.high, false}, target);
     return ticks;
   }
   const double raw = (high - low) / target;

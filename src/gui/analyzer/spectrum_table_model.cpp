@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "analysis/measurement_file_writer.h"
+
 namespace quelnor::gui::analyzer {
 namespace {
 
@@ -38,7 +40,7 @@ QVariant SpectrumTableModel::data(const QModelIndex& index, int role) const {
     case 4: return QString::number(std::arg(p.impedance_ohm) * 180 / std::numbers::pi, 'f', 3);
     case 5: return p.range ? QVariant(p.range) : QVariant("-");
     case 6: return p.pga ? QVariant(p.pga) : QVariant("-");
-    case 7: return QString("0x%1").arg(p.flags, 0, 16);
+    case 7: return QString::fromStdString(analysis::flag_names(p.flags));
   }
   return {};
 }

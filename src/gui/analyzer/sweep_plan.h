@@ -15,7 +15,7 @@ struct SweepPlan {
   int range = 0;  // excitation range 1..4; 0 = auto
   int pga = 0;    // PGA gain 1 or 5; 0 = auto
   int settling_cycles = 15;
-  double feedback_ohm = 200e3;
+  double feedback_ohm = 100e3;  // the resistor the board is fitted with
 };
 
 // The plan's frequencies, start to stop inclusive, evenly spaced on a linear or a log
@@ -25,7 +25,7 @@ std::vector<double> plan_frequencies(const SweepPlan& plan);
 // Plain words for what is wrong with a plan, empty when it can run.
 std::string plan_problem(const SweepPlan& plan);
 
-// "range auto, PGA 5, settling 15 cycles, feedback 200 kOhm".
+// "range auto, PGA 5, settling 15 cycles, feedback 100 kOhm".
 std::string plan_settings_text(const SweepPlan& plan);
 
 }  // namespace quelnor::gui::analyzer

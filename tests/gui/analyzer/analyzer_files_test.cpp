@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "analysis/measurement_file_writer.h"
 #include "gui/analyzer/analyzer_fixture.h"
 
 namespace quelnor::gui::analyzer {
@@ -38,7 +39,38 @@ TEST_F(AnalyzerFixture, SavedMeasurementOpensAsAnIdenticalMemoryTrace) {
     EXPECT_EQ(opened.spectrum.points[i].frequency_hz, live[i].frequency_hz);
     EXPECT_EQ(opened.spectrum.points[i].impedance_ohm, live[i].impedance_ohm);
   }
-  EXPECT_EQ(opened.spectrum.metadata, window->traces().live().metadata);
+  // The file names the program first; the rest is the live trace's metadata in order.
+  ASSERT_FALSE(opened.spectrum.metadata.empty());
+  EXPECT_EQ(opened.spectrum.metadata.front().first, "program");
+  EXPECT_EQ(std::vector(opened.spectrum.metadata.begin() + 1, opened.spectrum.metadata.end()),
+            window->traces().live().metadata);
+}
+
+// What quelnor-eval measure --out writes: repeated passes, flag names, a point without signal.
+TEST_F(AnalyzerFixture, OpensTheFileTheCommandLineMeasurementWrites) {
+  analysis::Spectrum measured;
+  measured.metadata = {{"board", "virtual"}};
+  measured.warnings = {"no calibration: rows are uncalibrated"};
+  for (const double f : {2000.0, 1000.0}) {
+    analysis::SpectrumPoint p;
+    p.frequency_hz = f;
+    p.impedance_ohm = {f, -f};
+    p.range = 1;
+    p.pga = 5;
+    p.flags = analysis::point_flag::uncalibrated | analysis::point_flag::low_signal;
+    p.pass = 1;
+    p.time_s = f / 1000;
+    measured.points.push_back(p);
+  }
+  const QString path = dir.filePath("cli.csv");
+  std::ofstream(path.toStdString()) << analysis::measurement_file_text(measured);
+  ASSERT_TRUE(window->open_measurement(path)) << window->error_label()->text().toStdString();
+  const Trace& opened = window->traces().memories().at(0);
+  ASSERT_EQ(opened.spectrum.points.size(), 2u);
+  EXPECT_EQ(opened.spectrum.points[0].frequency_hz, 1000.0);  // in frequency order
+  EXPECT_EQ(opened.spectrum.points[0].flags,
+            analysis::point_flag::uncalibrated | analysis::point_flag::low_signal);
+  EXPECT_EQ(opened.spectrum.warnings, measured.warnings);
 }
 
 TEST_F(AnalyzerFixture, AFileThatIsNotAMeasurementIsRefusedInPlainWords) {
@@ -49,7 +81,7 @@ TEST_F(AnalyzerFixture, AFileThatIsNotAMeasurementIsRefusedInPlainWords) {
   file.close();
   EXPECT_FALSE(window->open_measurement(path));
   EXPECT_EQ(window->error_label()->text(),
-            "notes.csv is not a measurement file: line 2: \"oops\" in column imag_ohm is not a number");
+            "Cannot open the measurement " + path + ": line 2: expected a number for the imaginary part, not 'oops'");
   EXPECT_TRUE(window->traces().memories().empty());
   EXPECT_FALSE(window->open_measurement(dir.filePath("absent.csv")));
   EXPECT_FALSE(window->save_measurement(dir.filePath("nothing.csv")));  // nothing measured yet

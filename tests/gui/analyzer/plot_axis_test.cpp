@@ -54,6 +54,8 @@ TEST(PlotAxis, Ticks) {
   EXPECT_EQ(axis_ticks({-0.3, 0.3, false}, 3), (std::vector<double>{-0.2, 0, 0.2}));
   EXPECT_EQ(axis_ticks({1e3, 1e5, true}, 8), (std::vector<double>{1e3, 2e3, 5e3, 1e4, 2e4, 5e4, 1e5}));
   EXPECT_EQ(axis_ticks({1, 1e12, true}, 6).size(), 7u);  // every second decade
+  // A narrow log span still gets labels.
+  EXPECT_EQ(axis_ticks({10.5e3, 11.3e3, true}, 4), (std::vector<double>{10.6e3, 10.8e3, 11e3, 11.2e3}));
   EXPECT_EQ(tick_label(2e4), "20 k");
   using Labels = std::vector<std::string>;
   EXPECT_EQ(tick_labels({0.5, 1, 1.5, 2.5}), (Labels{"0.5", "1", "1.5", "2.5"}));  // degrees, not "500 m"
