@@ -13,9 +13,11 @@
 #include "cli/boards_command.h"
 #endif
 #include "cli/calibrate_command.h"
+#include "cli/engine_instrument.h"
 #include "cli/fit_command.h"
 #include "cli/kk_command.h"
 #include "cli/measure_command.h"
+#include "cli/serve_command.h"
 #include "cli/opened_board.h"
 #include "util/version.h"
 
@@ -45,6 +47,7 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
   add_measure_command(program, exit_code);
   add_fit_command(program, exit_code);
   add_kk_command(program, exit_code);
+  add_serve_command(program, exit_code, open_engine_instrument);
 #ifdef QUELNOR_HAVE_LIBUSB
   add_boards_command(program, exit_code);
 #endif
@@ -82,7 +85,8 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
     out << app::usage_text()
         << "\nSubcommands (quelnor-eval NAME --help for their options):\n"
            "  calibrate   measure a known reference and write or extend a calibration file\n"
-           "  measure     run a sweep plan and write a measurement file (CSV)\n";
+           "  measure     run a sweep plan and write a measurement file (CSV)\n"
+           "  serve       SCPI server for lab automation (PyVISA, port 5025)\n";
     return request;
   }
   if (!board.empty() || program.count("--board") > 0) {
