@@ -14,8 +14,8 @@ BoardChoice parse_board_option(const std::string& text) {
   if (text == "usb") return {true, {}};
   const std::string prefix = "usb:";
   if (text.rfind(prefix, 0) != 0) {
-    throw std::invalid_argument("--board takes sim, usb or usb:PATH (e.g. usb:1-4.2), not \"" +
-                                text + "\"");
+    throw std::invalid_argument("--board " + text +
+                                ": takes sim, usb or usb:PATH (e.g. usb:1-4.2)");
   }
   const std::string path = text.substr(prefix.size());
 #ifdef QUELNOR_HAVE_LIBUSB
