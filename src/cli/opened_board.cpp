@@ -20,7 +20,7 @@
 #include "link/libusb/bus_snapshot.h"
 #include "link/libusb/libusb_calls.h"
 #include "link/libusb/libusb_driver.h"
-#include "link/libusb/port_path.h"
+#include "app/usb_board_driver.h"
 #endif
 
 namespace quelnor::cli {
@@ -98,16 +98,11 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
     if (request.dut) throw std::runtime_error("--dut is for the virtual board (--board sim)");
 #ifdef QUELNOR_HAVE_LIBUSB
     i.clock = std::make_unique<util::SystemClock>();
-    auto libusb = std::make_unique<link::libusb::LibusbDriver>();
-    if (!request.usb_port_path.empty()) {
-      const auto location = link::libusb::parse_port_path(request.usb_port_path);
-      if (!location) {
-        throw std::runtime_error("--board usb:" + request.usb_port_path +
-                                 ": not a USB port path such as 1-4.2");
-      }
-      libusb->restrict_to(location);
+    try {
+      i.real_board = app::usb_board_driver(request.usb_port_path);
+    } catch (const std::invalid_argument& e) {
+      throw std::runtime_error(e.what());
     }
-    i.real_board = std::move(libusb);
     driver = i.real_board.get();
     identity = "usb";
 #else

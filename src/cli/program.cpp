@@ -12,6 +12,7 @@
 #ifdef QUELNOR_HAVE_LIBUSB
 #include "cli/boards_command.h"
 #endif
+#include "cli/board_option.h"
 #include "cli/calibrate_command.h"
 #include "cli/engine_instrument.h"
 #include "cli/fit_command.h"
@@ -90,12 +91,12 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
     return request;
   }
   if (!board.empty() || program.count("--board") > 0) {
-    if (board == "sim") {
-      request.options.board = app::BoardKind::sim;
-    } else if (board == "usb") {
-      request.options.board = app::BoardKind::usb;
-    } else {
-      return refuse("--board takes sim or usb, not \"" + board + "\"");
+    try {
+      const BoardChoice choice = parse_board_option(board);
+      request.options.board = choice.usb ? app::BoardKind::usb : app::BoardKind::sim;
+      request.options.usb_port_path = choice.port_path;
+    } catch (const std::invalid_argument& e) {
+      return refuse(e.what());
     }
   }
   if (trace) {
