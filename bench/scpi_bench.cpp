@@ -1,6 +1,7 @@
 // The SCPI server on loopback: *IDN? round trips per second, fetching 10,000 points as
 // ASCII and as REAL,64, and *IDN? round-trip latency (median, 99th percentile) while a
-// sweep runs. The server runs in-process on its own thread over the test instrument.
+// sweep runs. The server runs in-process on its own thread over the engine on the virtual
+// board, as `quelnor-eval serve --board sim` does; its sweeps keep one core busy.
 #include <benchmark/benchmark.h>
 
 #include <QCoreApplication>
@@ -11,10 +12,11 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "remote/fake_instrument.h"
+#include "cli/engine_instrument.h"
 #include "remote/scpi_server.h"
 
 namespace {
@@ -25,13 +27,16 @@ using namespace quelnor;
 class ServerThread {
  public:
   ServerThread() {
+    std::string error;
+    instrument = cli::open_engine_instrument("sim", error);
+    if (!instrument) throw std::runtime_error("the virtual board: " + error);
     std::promise<quint16> port;
     auto ready = port.get_future();
     thread_.reset(QThread::create([this, &port] {
       remote::ServerOptions options;
       options.port = 0;
       options.data_dir = "/tmp";
-      remote::ScpiServer server(fake, options);
+      remote::ScpiServer server(*instrument, options);
       std::string error;
       server.listen(error);
       QEventLoop loop;
@@ -49,7 +54,7 @@ class ServerThread {
   }
   quint16 port() const { return port_; }
 
-  remote::testing::FakeInstrument fake;
+  std::unique_ptr<remote::Instrument> instrument;
 
  private:
   std::unique_ptr<QThread> thread_;
@@ -126,7 +131,6 @@ BENCHMARK(BM_IdnRoundTrip)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_Fetch10000Points(benchmark::State& state) {
   const bool binary = state.range(0) == 1;
-  server().fake.set_point_time(std::chrono::microseconds(0));
   Client& client = shared_client();
   client.ask("*RST;SWE:POIN 10000;:SYST:SIM:DUT \"R10k||C1n\";:INIT;*OPC?");
   client.send(binary ? "FORM REAL,64" : "FORM ASC");
@@ -140,9 +144,8 @@ void BM_Fetch10000Points(benchmark::State& state) {
 }
 BENCHMARK(BM_Fetch10000Points)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// *IDN? answered while a sweep of 200 us points runs on the worker thread.
+// *IDN? answered while continuous sweeps run on the worker thread.
 void BM_IdnDuringSweep(benchmark::State& state) {
-  server().fake.set_point_time(std::chrono::microseconds(200));
   Client& client = shared_client();
   client.ask("*RST;SWE:POIN 10000;:INIT:CONT ON;*IDN?");
   std::vector<double> latencies_ms;
@@ -154,8 +157,7 @@ void BM_IdnDuringSweep(benchmark::State& state) {
             .count());
   }
   const std::string running = client.ask("STAT:OPER:COND?");
-  client.ask("ABOR;*OPC?");
-  server().fake.set_point_time(std::chrono::microseconds(0));
+  client.ask("INIT:CONT OFF;:ABOR;*OPC?");
   std::sort(latencies_ms.begin(), latencies_ms.end());
   state.counters["median_ms"] = latencies_ms[latencies_ms.size() / 2];
   state.counters["p99_ms"] = latencies_ms[latencies_ms.size() * 99 / 100];

@@ -15,6 +15,7 @@
 #include "sim/virtual_board.h"
 #include "ui/plot_sweep_results.h"
 #ifdef QUELNOR_HAVE_LIBUSB
+#include "app/usb_board_driver.h"
 #include "link/libusb/libusb_driver.h"
 #endif
 
@@ -52,7 +53,11 @@ Application::Application(const ApplicationOptions& options, Seams seams)
     driver = i.virtual_board.get();
   } else {
 #ifdef QUELNOR_HAVE_LIBUSB
-    i.real_board = std::make_unique<link::libusb::LibusbDriver>();
+    try {
+      i.real_board = usb_board_driver(options.usb_port_path);
+    } catch (const std::invalid_argument& e) {
+      throw std::runtime_error(e.what());
+    }
     driver = i.real_board.get();
 #else
     throw std::runtime_error(

@@ -32,6 +32,7 @@ struct Seams {
 
 struct ApplicationOptions {
   BoardKind board = BoardKind::usb;
+  std::string usb_port_path;             // usb: only the board at this port path; empty: the first
   std::string executable_dir;            // holds Quelnor_FW.hex; the save dialog starts here
   std::string trace_path;                // empty: no register trace
   bool virtual_board_real_time = false;  // the virtual board sleeps its request latency

@@ -48,9 +48,10 @@ CommandLine parse_command_line(const std::vector<std::string>& args, BoardKind d
 }
 
 std::string usage_text() {
-  return "usage: quelnor-eval [--board sim|usb] [--script FILE|-] [--trace FILE] [--help] [--version]\n"
+  return "usage: quelnor-eval [--board sim|usb[:PATH]] [--script FILE|-] [--trace FILE] [--help] [--version]\n"
          "  --board sim     the virtual board (a simulated board and chip)\n"
-         "  --board usb     the evaluation board on USB\n"
+         "  --board usb     the evaluation board on USB (usb:PATH: the one at that port path,\n"
+         "                  as quelnor-eval boards lists them, e.g. usb:1-4.2)\n"
          "  --script FILE   run an operator script headless (- reads standard input)\n"
          "  --trace FILE    write every chip register access to FILE, one line each\n"
          "  --version       print the program's version\n"

@@ -32,6 +32,8 @@ std::vector<int> choices(const std::string& text, const std::string& option,
 int run_calibrate(const CalibrateOptions& o, std::ostream&, std::ostream& err) {
   const std::string name = "quelnor-eval calibrate: ";
   try {
+    // Read first, so a malformed --board leaves every file as it was.
+    BoardRequest request = board_request(o.board);
     const std::vector<int> ranges = choices(o.range, "--range", {1, 2, 3, 4}, "all");
     const std::vector<int> gains = choices(o.pga, "--pga", {1, 5}, "all");
     std::vector<instrument::Combination> combinations;
@@ -58,14 +60,12 @@ int run_calibrate(const CalibrateOptions& o, std::ostream&, std::ostream& err) {
       }
     }
 
-    BoardRequest request;
-    request.kind = o.board;
     request.trace_path = o.trace;
     request.executable_dir = o.executable_dir.empty() ? program_dir() : o.executable_dir;
     request.feedback_resistance_ohm = rfb_ohm;
     if (o.dut) {
       request.dut = o.dut;
-    } else if (o.board == "sim") {
+    } else if (request.kind == "sim") {
       request.dut = o.reference;
     }
     OpenedBoard board(request);
@@ -96,8 +96,8 @@ void add_calibrate_command(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<CalibrateOptions>();
   CLI::App* command = app.add_subcommand(
       "calibrate", "measure a known reference and write or extend a calibration file");
-  command->add_option("--board", options->board, "sim (virtual board, default) or usb")
-      ->check(CLI::IsMember({"sim", "usb"}));
+  command->add_option("--board", options->board,
+                      "sim (virtual board, default), usb (the first board) or usb:PATH");
   command
       ->add_option("--reference", options->reference,
                    "the reference as a circuit expression, e.g. R100k or R100k||C22p")

@@ -32,6 +32,8 @@ int choice(const std::string& text, const std::string& option, const std::vector
 int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
   const std::string name = "quelnor-eval measure: ";
   try {
+    // Read first, so a malformed --board leaves every file as it was.
+    BoardRequest request = board_request(o.board);
     const int range = choice(o.range, "--range", {1, 2, 3, 4});
     const int pga = choice(o.pga, "--pga", {1, 5});
     if (o.repeat < 0) throw std::invalid_argument("--repeat must be 0 (until interrupted) or more");
@@ -41,8 +43,6 @@ int run_measure(const MeasureOptions& o, std::ostream& out, std::ostream& err) {
     std::optional<instrument::CalibrationSet> calibration;
     if (!o.calibration.empty()) calibration = instrument::load_calibration(o.calibration);
 
-    BoardRequest request;
-    request.kind = o.board;
     request.trace_path = o.trace;
     request.executable_dir = o.executable_dir.empty() ? program_dir() : o.executable_dir;
     // The board is taken to have the resistor it was calibrated with.
@@ -110,8 +110,8 @@ void add_measure_command(CLI::App& app, int& exit_code) {
   auto options = std::make_shared<MeasureOptions>();
   CLI::App* command =
       app.add_subcommand("measure", "run a sweep plan and write a measurement file (CSV)");
-  command->add_option("--board", options->board, "sim (virtual board, default) or usb")
-      ->check(CLI::IsMember({"sim", "usb"}));
+  command->add_option("--board", options->board,
+                      "sim (virtual board, default), usb (the first board) or usb:PATH");
   command->add_option("--calibration", options->calibration, "the calibration file to apply");
   command->add_option("--range", options->range, "excitation range 1 to 4, or auto (default)");
   command->add_option("--pga", options->pga, "PGA gain 1 or 5, or auto (default)");

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/board_option.h"
 #include "link/register_transport.h"
 #include "link/tracing_driver.h"
 #include "link/usb_stuff.h"
@@ -19,6 +20,7 @@
 #include "link/libusb/bus_snapshot.h"
 #include "link/libusb/libusb_calls.h"
 #include "link/libusb/libusb_driver.h"
+#include "app/usb_board_driver.h"
 #endif
 
 namespace quelnor::cli {
@@ -98,7 +100,11 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
     if (request.dut) throw std::runtime_error("--dut is for the virtual board (--board sim)");
 #ifdef QUELNOR_HAVE_LIBUSB
     i.clock = std::make_unique<util::SystemClock>();
-    i.real_board = std::make_unique<link::libusb::LibusbDriver>();
+    try {
+      i.real_board = app::usb_board_driver(request.usb_port_path);
+    } catch (const std::invalid_argument& e) {
+      throw std::runtime_error(e.what());
+    }
     driver = i.real_board.get();
     identity = "usb";
 #else
@@ -129,7 +135,9 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
   }
   i.transport = std::make_unique<link::RegisterTransport>(*i.usb, i.dialogs, "quelnor-eval");
 #ifdef QUELNOR_HAVE_LIBUSB
-  if (i.real_board) identity = usb_identity();
+  if (i.real_board) {
+    identity = request.usb_port_path.empty() ? usb_identity() : "usb " + request.usb_port_path;
+  }
 #endif
   util::VirtualClock* virtual_clock = i.virtual_clock;
   auto sleep = [virtual_clock](double seconds) {
@@ -151,6 +159,14 @@ instrument::BoardAccess& OpenedBoard::access() {
 
 sim::VirtualBoard* OpenedBoard::virtual_board() {
   return impl_->virtual_board.get();
+}
+
+BoardRequest board_request(const std::string& board_option) {
+  const BoardChoice choice = parse_board_option(board_option);
+  BoardRequest request;
+  request.kind = choice.usb ? "usb" : "sim";
+  request.usb_port_path = choice.port_path;
+  return request;
 }
 
 std::string program_dir() {

@@ -17,6 +17,7 @@ namespace quelnor::cli {
 
 struct BoardRequest {
   std::string kind = "sim";    // "sim" or "usb"
+  std::string usb_port_path;   // "usb" only: the board at this port path; empty: the first
   std::string trace_path;      // empty: no register trace
   std::string executable_dir;  // holds the firmware image
   double feedback_resistance_ohm = 100e3;
@@ -37,6 +38,10 @@ class OpenedBoard {
   struct Impl;
   std::unique_ptr<Impl> impl_;
 };
+
+// The request for a --board option's text ("sim", "usb", "usb:PATH"); raises
+// std::invalid_argument with a one-line reason when the text is malformed.
+BoardRequest board_request(const std::string& board_option);
 
 // The folder of the running program, where its firmware image lies.
 std::string program_dir();

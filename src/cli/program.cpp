@@ -12,10 +12,13 @@
 #ifdef QUELNOR_HAVE_LIBUSB
 #include "cli/boards_command.h"
 #endif
+#include "cli/board_option.h"
 #include "cli/calibrate_command.h"
+#include "cli/engine_instrument.h"
 #include "cli/fit_command.h"
 #include "cli/kk_command.h"
 #include "cli/measure_command.h"
+#include "cli/serve_command.h"
 #include "cli/opened_board.h"
 #include "util/version.h"
 
@@ -45,6 +48,7 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
   add_measure_command(program, exit_code);
   add_fit_command(program, exit_code);
   add_kk_command(program, exit_code);
+  add_serve_command(program, exit_code, open_engine_instrument);
 #ifdef QUELNOR_HAVE_LIBUSB
   add_boards_command(program, exit_code);
 #endif
@@ -91,16 +95,17 @@ ProgramRequest run_command_line(const std::vector<std::string>& args, app::Board
            "  measure     run a sweep plan and write a measurement file (CSV)\n"
            "  fit         fit a circuit model to a measurement file\n"
            "  kk          check a measurement file with the Kramers-Kronig relations\n"
-           "  analyzer    open the impedance analyzer window (--board sim|usb)\n";
+           "  analyzer    open the impedance analyzer window (--board sim|usb)\n"
+           "  serve       SCPI server for lab automation (PyVISA, port 5025)\n";
     return request;
   }
   if (!board.empty() || program.count("--board") > 0) {
-    if (board == "sim") {
-      request.options.board = app::BoardKind::sim;
-    } else if (board == "usb") {
-      request.options.board = app::BoardKind::usb;
-    } else {
-      return refuse("--board takes sim or usb, not \"" + board + "\"");
+    try {
+      const BoardChoice choice = parse_board_option(board);
+      request.options.board = choice.usb ? app::BoardKind::usb : app::BoardKind::sim;
+      request.options.usb_port_path = choice.port_path;
+    } catch (const std::invalid_argument& e) {
+      return refuse(e.what());
     }
   }
   if (trace) {

@@ -7,25 +7,19 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/board_option.h"
 #include "remote/data_files.h"
 #include "remote/serve_loop.h"
 
 namespace quelnor::cli {
 
-namespace {
-
-bool valid_board(const std::string& board) {
-  if (board == "sim" || board == "usb") return true;
-  return board.rfind("usb:", 0) == 0 && board.size() > 4;
-}
-
-}  // namespace
-
 int run_serve(const ServeOptions& options, const InstrumentFactory& factory, std::ostream& out,
               std::ostream& err) {
   (void)out;  // the server talks on its socket; messages go to err
-  if (!valid_board(options.board)) {
-    err << "serve: --board " << options.board << ": expected sim, usb or usb:PATH\n";
+  try {
+    parse_board_option(options.board);
+  } catch (const std::invalid_argument& e) {
+    err << "serve: " << e.what() << "\n";
     return 2;
   }
   if (options.port < 0 || options.port > 65535) {

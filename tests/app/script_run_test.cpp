@@ -128,14 +128,14 @@ TEST(QuelnorEval, HelpPrintsUsageAndABadArgumentIsRefused) {
   const fs::path work = fs::path(testing::TempDir());
   const ProgramRun help = run_program("--help", work);
   EXPECT_EQ(help.exit_code, 0);
-  EXPECT_EQ(help.out.rfind("usage: quelnor-eval [--board sim|usb] [--script FILE|-]", 0), 0u);
+  EXPECT_EQ(help.out.rfind("usage: quelnor-eval [--board sim|usb[:PATH]] [--script FILE|-]", 0), 0u);
   const ProgramRun version = run_program("--version", work);
   EXPECT_EQ(version.exit_code, 0);
   EXPECT_EQ(version.out, std::string("quelnor-eval ") + util::program_version + "\n");
   EXPECT_NE(std::string(util::program_version).find('.'), std::string::npos);
   const ProgramRun bad = run_program("--board pci", work);
   EXPECT_EQ(bad.exit_code, 2);
-  EXPECT_NE(bad.err.find("--board takes sim or usb"), std::string::npos) << bad.err;
+  EXPECT_NE(bad.err.find("--board pci: takes sim, usb or usb:PATH"), std::string::npos) << bad.err;
   const ProgramRun missing = run_program("--board sim --script /nonexistent/x.script", work);
   EXPECT_EQ(missing.exit_code, 2);
   EXPECT_NE(missing.err.find("cannot read the script"), std::string::npos) << missing.err;

@@ -257,6 +257,13 @@ TEST_F(Commands, RefusalsAreOneLineNamingTheCause) {
       {"out", measure_with([](MeasureOptions& m) { m.out = "/nonexistent/x.csv"; }),
        "cannot write /nonexistent/x.csv"},
       {"repeat", measure_with([](MeasureOptions& m) { m.repeat = -1; }), "--repeat must be 0"},
+      {"board path", measure_with([&](MeasureOptions& m) {
+         m.board = "usb:1-x";
+         m.out = damaged.string();
+       }),
+       "--board usb:1-x: "},
+      {"calibrate board", calibrate_with_options([](CalibrateOptions& c) { c.board = "pci"; }),
+       "--board pci: takes sim, usb or usb:PATH"},
       {"reference", calibrate_with_options([](CalibrateOptions& c) { c.reference = "R1x"; }),
        "--reference R1x: at position"},
       {"rfb", calibrate_with_options([](CalibrateOptions& c) { c.rfb = "0"; }),

@@ -53,8 +53,10 @@ TEST(Program, ClassicOptionsLeaveTheWindowOrRefuseWithUsage) {
        app::BoardKind::usb,
        "",
        2,
-       "--board takes sim or usb, not \"pci\""},
+       "--board pci: takes sim, usb or usb:PATH"},
       {{"--board"}, Window::none, app::BoardKind::usb, "", 2, "--board"},
+      {{"--board", "usb:1-4.2"}, Window::classic, app::BoardKind::usb, "", 0, ""},
+      {{"--board", "usb:1-x"}, Window::none, app::BoardKind::usb, "", 2, "--board usb:1-x: "},
       {{"--trace", ""}, Window::none, app::BoardKind::usb, "", 2, "--trace needs a file name"},
       {{"frob"}, Window::none, app::BoardKind::usb, "", 2, "frob"},
       {{"--script", "/nonexistent/x.script"},
@@ -73,6 +75,8 @@ TEST(Program, ClassicOptionsLeaveTheWindowOrRefuseWithUsage) {
     if (c.window == Window::classic) {
       EXPECT_EQ(r.request.options.board, c.board) << what;
       EXPECT_EQ(r.request.options.trace_path, c.trace) << what;
+      const bool at_port = c.args.size() > 1 && c.args[1] == "usb:1-4.2";
+      EXPECT_EQ(r.request.options.usb_port_path, at_port ? "1-4.2" : "") << what;
       EXPECT_FALSE(r.request.options.executable_dir.empty());
     }
     if (c.exit_code == 2 && c.args.front() != "--script") {
@@ -86,7 +90,7 @@ TEST(Program, HelpVersionAndAScriptFromStandardInput) {
   EXPECT_EQ(version.out, std::string("quelnor-eval ") + util::program_version + "\n");
   EXPECT_EQ(version.request.window, Window::none);
   const ProgramRun help = run({"--help"});
-  EXPECT_EQ(help.out.rfind("usage: quelnor-eval [--board sim|usb] [--script FILE|-]", 0), 0u);
+  EXPECT_EQ(help.out.rfind("usage: quelnor-eval [--board sim|usb[:PATH]] [--script FILE|-]", 0), 0u);
   EXPECT_NE(help.out.find("  measure "), std::string::npos);
   EXPECT_EQ(help.request.exit_code, 0);
   const ProgramRun script = run({"--board", "sim", "--script", "-"}, "show Text1\n");

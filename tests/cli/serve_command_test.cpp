@@ -66,6 +66,8 @@ TEST_P(ServeOptionErrors, RefusedWithAReason) {
 INSTANTIATE_TEST_SUITE_P(Table, ServeOptionErrors,
                          ::testing::Values(OptionCase{"pci", 0, "127.0.0.1", "--board pci"},
                                            OptionCase{"usb:", 0, "127.0.0.1", "--board usb:"},
+                                           OptionCase{"usb:1-x", 0, "127.0.0.1",
+                                                      "--board usb:1-x: a USB port path"},
                                            OptionCase{"sim", 70000, "127.0.0.1", "--port 70000"},
                                            OptionCase{"sim", 0, "lab-pc", "--listen lab-pc"}));
 
