@@ -12,6 +12,8 @@ void MessageFramer::reset() {
   block_bytes_left_ = 0;
   newline_in_block_ = false;
   utf8_continuations_ = 0;
+  utf8_low_ = 0x80;
+  utf8_high_ = 0xBF;
   error_code_ = 0;
   error_detail_.clear();
 }
@@ -45,7 +47,9 @@ void MessageFramer::check_utf8(unsigned char byte) {
   if (error_code_ != 0) return;
   bool ok = true;
   if (utf8_continuations_ > 0) {
-    ok = (byte & 0xC0) == 0x80;
+    ok = byte >= utf8_low_ && byte <= utf8_high_;
+    utf8_low_ = 0x80;
+    utf8_high_ = 0xBF;
     --utf8_continuations_;
   } else if (byte < 0x80) {
     ok = true;
@@ -53,8 +57,12 @@ void MessageFramer::check_utf8(unsigned char byte) {
     utf8_continuations_ = 1;
   } else if (byte >= 0xE0 && byte <= 0xEF) {
     utf8_continuations_ = 2;
+    if (byte == 0xE0) utf8_low_ = 0xA0;   // below: an overlong form
+    if (byte == 0xED) utf8_high_ = 0x9F;  // above: a UTF-16 surrogate
   } else if (byte >= 0xF0 && byte <= 0xF4) {
     utf8_continuations_ = 3;
+    if (byte == 0xF0) utf8_low_ = 0x90;   // below: an overlong form
+    if (byte == 0xF4) utf8_high_ = 0x8F;  // above: past U+10FFFF
   } else {
     ok = false;
   }
@@ -62,6 +70,8 @@ void MessageFramer::check_utf8(unsigned char byte) {
     error_code_ = scpi_code::invalid_character;
     error_detail_ = "invalid UTF-8";
     utf8_continuations_ = 0;
+    utf8_low_ = 0x80;
+    utf8_high_ = 0xBF;
   }
 }
 
@@ -73,13 +83,14 @@ std::vector<FramedMessage> MessageFramer::feed(std::string_view bytes) {
       if (c == '\n') finish(out);
       continue;
     }
-    if (current_.size() >= limit_) {
+    // A message of exactly the limit passes: only a byte that would go past it is refused.
+    const bool ends_message = c == '\n' && state_ != State::block_payload;
+    if (current_.size() >= limit_ && !ends_message) {
       // Keep the error and drop the rest of this message up to its line feed.
       error_code_ = scpi_code::too_much_data;
       error_detail_ = "a message over " + std::to_string(limit_) + " bytes";
       current_.clear();
-      state_ = c == '\n' ? State::normal : State::discarding;
-      if (c == '\n') finish(out);
+      state_ = State::discarding;
       continue;
     }
     switch (state_) {

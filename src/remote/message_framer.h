@@ -49,6 +49,10 @@ class MessageFramer {
   std::size_t block_bytes_left_ = 0;
   bool newline_in_block_ = false;
   int utf8_continuations_ = 0;
+  // The range the next continuation byte must lie in: narrower after E0, ED, F0 and F4,
+  // which would otherwise start overlong forms, surrogates or code points past U+10FFFF.
+  unsigned char utf8_low_ = 0x80;
+  unsigned char utf8_high_ = 0xBF;
   int error_code_ = 0;
   std::string error_detail_;
 };

@@ -51,6 +51,13 @@ TEST(Framer, OversizeMessageBecomesOneErrorAndTheNextLineWorks) {
             (Texts{"!" + std::to_string(scpi_code::too_much_data), "*IDN?"}));
 }
 
+TEST(Framer, MessageOfExactlyTheLimitPasses) {
+  MessageFramer f(16);
+  const std::string sixteen = "FREQ:STAR 1000.0";
+  EXPECT_EQ(texts(f.feed(sixteen + "\n" + sixteen + "0\n")),
+            (Texts{sixteen, "!" + std::to_string(scpi_code::too_much_data)}));
+}
+
 TEST(Framer, BlockAnnouncingMoreThanTheLimitIsRefusedAtOnce) {
   MessageFramer f(1000);
   EXPECT_EQ(texts(f.feed("X #9999999999\n*IDN?\n")),
@@ -59,13 +66,21 @@ TEST(Framer, BlockAnnouncingMoreThanTheLimitIsRefusedAtOnce) {
 
 TEST(Framer, InvalidUtf8IsAnError) {
   MessageFramer f;
-  const std::string invalid[] = {"X \"\xff\"\n", "X \xc3\n", "X \xc3(\n", "X \xed\n",
-                                 "X \"\xc0\xaf\"\n"};
+  // Besides bytes that never occur and cut sequences: overlong forms, a UTF-16 surrogate
+  // and a code point past U+10FFFF.
+  const std::string invalid[] = {"X \"\xff\"\n",         "X \xc3\n",
+                                 "X \xc3(\n",             "X \xed\n",
+                                 "X \"\xc0\xaf\"\n",       "X \"\xe0\x80\xaf\"\n",
+                                 "X \"\xf0\x80\x80\xaf\"\n", "X \"\xed\xa0\x80\"\n",
+                                 "X \"\xf4\x90\x80\x80\"\n"};
   for (const std::string& text : invalid) {
     EXPECT_EQ(texts(f.feed(text)), Texts{"!" + std::to_string(scpi_code::invalid_character)})
         << text;
   }
   EXPECT_EQ(texts(f.feed("X \"\xc3\xa9\xe2\x82\xac\"\n")), Texts{"X \"\xc3\xa9\xe2\x82\xac\""});
+  // The edges of the narrowed ranges are valid: U+0800, U+D7FF, U+10000, U+10FFFF.
+  EXPECT_EQ(texts(f.feed("X \xe0\xa0\x80\xed\x9f\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf\n")),
+            Texts{"X \xe0\xa0\x80\xed\x9f\xbf\xf0\x90\x80\x80\xf4\x8f\xbf\xbf"});
   // Block payloads are bytes, not text.
   EXPECT_EQ(texts(f.feed("X #12\xff\xfe\n")), Texts{"X #12\xff\xfe"});
 }
