@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDialog>
-#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -246,19 +245,12 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
   });
   connect(memory_panel_, &MemoryPanel::model_requested, this, &AnalyzerWindow::add_model);
 
-  // Equivalent-circuit fit and Kramers-Kronig validity, docked on the right as two tabs;
+  // Equivalent-circuit fit and Kramers-Kronig validity as two more tabs after the table;
   // the fitted curve replaces the previous fit's trace among the memories.
   fit_panel_ = new FitPanel([this] { return analysed_trace(); });
   validity_panel_ = new ValidityPanel([this] { return analysed_trace(); });
-  auto* fit_dock = new QDockWidget("Fit", this);
-  auto* validity_dock = new QDockWidget("Validity", this);
-  fit_dock->setObjectName("fit_dock");
-  validity_dock->setObjectName("validity_dock");
-  fit_dock->setWidget(fit_panel_);
-  validity_dock->setWidget(validity_panel_);
-  addDockWidget(Qt::RightDockWidgetArea, fit_dock);
-  tabifyDockWidget(fit_dock, validity_dock);
-  fit_dock->raise();
+  tabs_->addTab(fit_panel_, "Fit");
+  tabs_->addTab(validity_panel_, "Validity");
   connect(fit_panel_, &FitPanel::fitted_curve, this,
           [this](const QString& name, const analysis::Spectrum& curve, const QString& model) {
             for (std::size_t i = traces_.memories().size(); i-- > 0;) {

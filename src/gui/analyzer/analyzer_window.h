@@ -101,7 +101,7 @@ class AnalyzerWindow final : public QMainWindow {
   QString settings_note() const { return settings_note_; }
   QString status_text() const;
   QTextBrowser* guide() const { return guide_; }
-  // The Fit and Validity panels, docked on the right, work on analysed_trace().
+  // The Fit and Validity panels, tabs after the table, work on analysed_trace().
   FitPanel* fit_panel() const { return fit_panel_; }
   ValidityPanel* validity_panel() const { return validity_panel_; }
   analysis::Spectrum analysed_trace() const;  // the selected measured memory, else the marker trace

@@ -32,11 +32,15 @@ struct FitPanel::Outcome {
 
 namespace {
 
+// The standard error in the parameter's unit, and relative to its value.
 QString error_text(const analysis::FittedParameter& p) {
   if (std::isinf(p.standard_error)) return "not determined";
   if (std::isnan(p.standard_error)) return "unknown";
-  return QString::fromStdString(analysis::engineering_text(p.standard_error, p.unit, 2)) + " (" +
-         QString::fromStdString(analysis::percent_text(p.standard_error / std::fabs(p.value))) + ")";
+  return QString::fromStdString(analysis::engineering_text(p.standard_error, p.unit, 2));
+}
+QString relative_error_text(const analysis::FittedParameter& p) {
+  if (!std::isfinite(p.standard_error)) return "-";
+  return QString::fromStdString(analysis::percent_text(p.standard_error / std::fabs(p.value)));
 }
 
 // Runs on the worker thread: no widget is touched here.
@@ -81,8 +85,13 @@ FitPanel::Outcome run_fit(const circuit::CircuitExpression& circuit, const analy
 
 FitPanel::FitPanel(std::function<analysis::Spectrum()> data, QWidget* parent)
     : QWidget(parent), data_(std::move(data)) {
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel("Circuit (named parameters are fitted):"));
+  // Controls and results on the left, the residuals on the right.
+  auto* columns = new QHBoxLayout(this);
+  auto* layout = new QVBoxLayout;
+  columns->addLayout(layout, 3);
+  auto* circuit_label = new QLabel("Circuit (named parameters are fitted):");
+  circuit_label->setWordWrap(true);
+  layout->addWidget(circuit_label);
   circuit_ = new QLineEdit("R0=100+(R1=1k||Q1=(10u,0.9))");
   circuit_->setToolTip("R, C, L, Q (constant phase) and W (Warburg) elements; + series, || parallel.\n"
                        "Name a value to fit it: R1=1k, C1=1n, Q1=(10u,0.9), W1=500; R200k stays fixed.");
@@ -109,9 +118,10 @@ FitPanel::FitPanel(std::function<analysis::Spectrum()> data, QWidget* parent)
   message_->setWordWrap(true);
   layout->addWidget(message_);
 
-  results_ = new QTableWidget(0, 3);
-  results_->setHorizontalHeaderLabels({"Parameter", "Value", "± error"});
-  results_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+  results_ = new QTableWidget(0, 4);
+  results_->setHorizontalHeaderLabels({"Parameter", "Value", "± error", "relative"});
+  results_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  results_->horizontalHeader()->setStretchLastSection(true);
   results_->verticalHeader()->hide();
   results_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   results_->setMaximumHeight(150);
@@ -119,9 +129,10 @@ FitPanel::FitPanel(std::function<analysis::Spectrum()> data, QWidget* parent)
   summary_ = new QLabel;
   summary_->setWordWrap(true);
   layout->addWidget(summary_);
+  layout->addStretch(1);
   residuals_ = new PlotWidget;
   residuals_->setMinimumHeight(160);
-  layout->addWidget(residuals_, 1);
+  columns->addWidget(residuals_, 2);
 
   connect(circuit_, &QLineEdit::editingFinished, this, &FitPanel::list_start_values);
   connect(circuit_, &QLineEdit::returnPressed, this, &FitPanel::start_fit);
@@ -245,6 +256,7 @@ void FitPanel::finish(const Outcome& outcome) {
                       new QTableWidgetItem(QString::fromStdString(analysis::engineering_text(
                           p.value, p.unit, 5, analysis::TrailingZeros::kept))));
     results_->setItem(int(i), 2, new QTableWidgetItem(error_text(p)));
+    results_->setItem(int(i), 3, new QTableWidgetItem(relative_error_text(p)));
   }
   QString summary = QString("χ² = %1, RMS relative residual %2%3")
                         .arg(fit.chi_square, 0, 'g', 4)
@@ -273,6 +285,7 @@ void FitPanel::finish(const Outcome& outcome) {
   }
   pane.curves = {real, imag};
   residuals_->set_data({pane}, "frequency (Hz)", true, true, false);
+  results_->resizeRowsToContents();
   emit fitted_curve("Fit " + circuit_->text(), outcome.curve, outcome.model);
   emit fit_finished(true);
 }

@@ -17,8 +17,13 @@ namespace quelnor::gui::analyzer {
 
 ValidityPanel::ValidityPanel(std::function<analysis::Spectrum()> data, QWidget* parent)
     : QWidget(parent), data_(std::move(data)) {
-  auto* layout = new QVBoxLayout(this);
-  layout->addWidget(new QLabel("Kramers-Kronig test of the live trace (or the selected memory):"));
+  // Controls and verdict on the left, the residuals on the right.
+  auto* columns = new QHBoxLayout(this);
+  auto* layout = new QVBoxLayout;
+  columns->addLayout(layout, 2);
+  auto* intro = new QLabel("Kramers-Kronig test of the live trace (or the selected measured memory):");
+  intro->setWordWrap(true);
+  layout->addWidget(intro);
   auto* row = new QHBoxLayout;
   row->addWidget(new QLabel("Fit to:"));
   mode_ = new QComboBox;
@@ -35,9 +40,10 @@ ValidityPanel::ValidityPanel(std::function<analysis::Spectrum()> data, QWidget* 
   details_ = new QLabel;
   details_->setWordWrap(true);
   layout->addWidget(details_);
+  layout->addStretch(1);
   residuals_ = new PlotWidget;
   residuals_->setMinimumHeight(180);
-  layout->addWidget(residuals_, 1);
+  columns->addWidget(residuals_, 3);
   connect(run_, &QPushButton::clicked, this, &ValidityPanel::start_test);
 }
 

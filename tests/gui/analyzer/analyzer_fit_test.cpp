@@ -2,7 +2,7 @@
 // after a fit, errors shown in the panel, the Kramers-Kronig verdict, and their pictures.
 #include <QComboBox>
 #include <QDir>
-#include <QDockWidget>
+#include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -78,7 +78,7 @@ TEST_F(AnalyzerFitTest, FitsTheMeasuredCircuitAndDrawsItOverTheViews) {
   ASSERT_EQ(panes.size(), 1u);
   ASSERT_EQ(panes[0].curves.size(), 2u);
   EXPECT_EQ(panes[0].curves[0].x.size(), 61u);
-  window->findChild<QDockWidget*>("fit_dock")->raise();
+  window->tabs()->setCurrentWidget(window->fit_panel());
   EXPECT_TRUE(window->grab().save(screenshot_path("analyzer_fit.png")));
 }
 
@@ -146,7 +146,7 @@ TEST_F(AnalyzerFitTest, ValidDemoSpectrumPassesTheKramersKronigTest) {
   const auto& panes = window->validity_panel()->residual_plot()->panes();
   ASSERT_EQ(panes.size(), 1u);
   EXPECT_EQ(panes[0].curves.size(), 4u);
-  window->findChild<QDockWidget*>("validity_dock")->raise();
+  window->tabs()->setCurrentWidget(window->validity_panel());
   EXPECT_TRUE(window->grab().save(screenshot_path("analyzer_validity.png")));
 }
 
