@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <cmath>
 #include <exception>
-#include <map>
 
 #include "analysis/engineering_format.h"
 #include "gui/analyzer/circuit_start_values.h"
@@ -107,11 +106,11 @@ FitPanel::FitPanel(std::function<analysis::Spectrum()> data, QWidget* parent)
   row->addWidget(fit_);
   layout->addLayout(row);
 
-  starts_ = new QTableWidget(0, 2);
-  starts_->setHorizontalHeaderLabels({"Parameter", "Start value"});
+  starts_ = new QTableWidget(0, 3);
+  starts_->setHorizontalHeaderLabels({"Parameter", "Start value", "Unit"});
   starts_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
   starts_->verticalHeader()->hide();
-  starts_->setMaximumHeight(130);
+  starts_->setMaximumHeight(170);
   layout->addWidget(starts_);
 
   message_ = new QLabel;
@@ -160,9 +159,9 @@ void FitPanel::show_message(const QString& text, bool error) {
 }
 
 void FitPanel::list_start_values() {
-  // Keeps the start values typed for parameters that are still there.
-  std::map<QString, QString> typed;
-  for (int r = 0; r < starts_->rowCount(); ++r) typed[starts_->item(r, 0)->text()] = starts_->item(r, 1)->text();
+  // Leaving the field unchanged keeps the start values edited in the table.
+  if (listed_text_ && *listed_text_ == circuit_->text()) return;
+  listed_text_ = circuit_->text();
   starts_->setRowCount(0);
   try {
     const auto circuit = circuit::CircuitExpression::parse(circuit_->text().toStdString());
@@ -173,10 +172,13 @@ void FitPanel::list_start_values() {
       auto* label = new QTableWidgetItem(name);
       label->setFlags(label->flags() & ~Qt::ItemIsEditable);
       starts_->setItem(int(i), 0, label);
-      QString value = QString::fromStdString(
-          parameters[i].is_exponent ? circuit_value_text(parameters[i].start, false)
-                                    : analysis::engineering_text(parameters[i].start, parameters[i].unit, 4));
+      // In the grammar's own form ("10u"), which reads back whatever the unit.
+      const QString value =
+          QString::fromStdString(circuit_value_text(parameters[i].start, !parameters[i].is_exponent));
       starts_->setItem(int(i), 1, new QTableWidgetItem(value));
+      auto* unit = new QTableWidgetItem(QString::fromStdString(parameters[i].unit));
+      unit->setFlags(unit->flags() & ~Qt::ItemIsEditable);
+      starts_->setItem(int(i), 2, unit);
     }
     show_message(parameters.empty() ? "The circuit has no named parameter to fit: name one, e.g. R1=1k." : "",
                  parameters.empty());
@@ -201,7 +203,7 @@ bool FitPanel::start_fit() {
     show_message("The circuit has no named parameter to fit: name one, e.g. R1=1k.", true);
     return false;
   }
-  if (starts_->rowCount() != int(circuit->parameters().size())) list_start_values();
+  list_start_values();  // when the text was changed without leaving the field
   std::vector<double> starts;
   for (int r = 0; r < starts_->rowCount(); ++r) {
     const QString text = starts_->item(r, 1)->text();

@@ -68,6 +68,7 @@ class FitPanel final : public QWidget {
   PlotWidget* residuals_ = nullptr;
   QThread* worker_ = nullptr;
   std::optional<analysis::FitResult> result_;
+  std::optional<QString> listed_text_;  // the circuit text the start values were listed from
 };
 
 }  // namespace quelnor::gui::analyzer

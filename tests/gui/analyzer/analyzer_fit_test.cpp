@@ -86,6 +86,9 @@ TEST_F(AnalyzerFitTest, EditedStartValuesAreUsedAndASecondPressIsRefused) {
   source.set_circuit("R100+(R1k||C100n)");
   ASSERT_TRUE(sweep());
   FitPanel* panel = window->fit_panel();
+  // The listed start values read back as they are, whatever their unit.
+  ASSERT_TRUE(fit("R0=100+(R1=1k||Q1=(10u,0.9))")) << panel->message().toStdString();
+  EXPECT_NEAR(panel->result()->parameters[3].value, 1.0, 1e-4);  // the CPE is a capacitor here
   panel->set_circuit("R0=100+(R1=1k||C1=100n)");
   ASSERT_EQ(panel->start_table()->rowCount(), 3);
   panel->start_table()->item(1, 1)->setText("not a value");
