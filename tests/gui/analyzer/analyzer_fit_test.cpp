@@ -2,6 +2,7 @@
 // after a fit, errors shown in the panel, the Kramers-Kronig verdict, and their pictures.
 #include <QComboBox>
 #include <QDir>
+#include <QListWidget>
 #include <QTabWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,7 +10,11 @@
 #include <QTableWidget>
 
 #include "gui/analyzer/analyzer_fixture.h"
+#include <fstream>
+
+#include "analysis/measurement_csv.h"
 #include "gui/analyzer/fit_panel.h"
+#include "gui/analyzer/memory_panel.h"
 #include "gui/analyzer/plot_widget.h"
 #include "gui/analyzer/validity_panel.h"
 #include "support/bin_dir.h"
@@ -151,6 +156,33 @@ TEST_F(AnalyzerFitTest, ValidDemoSpectrumPassesTheKramersKronigTest) {
   EXPECT_EQ(panes[0].curves.size(), 4u);
   window->tabs()->setCurrentWidget(window->validity_panel());
   EXPECT_TRUE(window->grab().save(screenshot_path("analyzer_validity.png")));
+}
+
+TEST_F(AnalyzerFitTest, SelectedMemoryWithADisturbedPointFailsAtThatFrequency) {
+  source.set_circuit("R100+(R1k||C100n)");
+  window->plan_panel()->set_plan(test::log_plan(10, 1e6, 61));
+  ASSERT_TRUE(sweep());
+  // The live trace is valid; a file of it with one point 5 % off is not.
+  analysis::Spectrum disturbed = window->traces().live();
+  disturbed.points[30].impedance_ohm *= 1.05;
+  const QString path = dir.filePath("disturbed.csv");
+  {
+    std::ofstream out(path.toStdString());
+    analysis::write_measurement_csv(out, disturbed);
+  }
+  ASSERT_TRUE(window->open_measurement(path));
+  window->memory_panel()->list()->setCurrentRow(0);
+  ASSERT_TRUE(kk_test());
+  const auto& result = window->validity_panel()->result();
+  ASSERT_TRUE(result.has_value());
+  EXPECT_FALSE(result->valid);
+  EXPECT_NE(std::find(result->failing_frequencies_hz.begin(), result->failing_frequencies_hz.end(),
+                      disturbed.points[30].frequency_hz),
+            result->failing_frequencies_hz.end());
+  // The failing points are drawn as a curve of their own after the limits.
+  const auto& curves = window->validity_panel()->residual_plot()->panes().at(0).curves;
+  ASSERT_EQ(curves.size(), 5u);
+  EXPECT_EQ(curves[4].x.size(), result->failing_frequencies_hz.size());
 }
 
 }  // namespace
