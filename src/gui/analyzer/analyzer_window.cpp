@@ -41,11 +41,13 @@
 #include "gui/analyzer/analyzer_settings.h"
 #include "gui/analyzer/calibration_check.h"
 #include "gui/analyzer/circuit_model.h"
+#include "gui/analyzer/fit_panel.h"
 #include "gui/analyzer/memory_panel.h"
 #include "gui/analyzer/plan_panel.h"
 #include "gui/analyzer/plot_widget.h"
 #include "gui/analyzer/spectrum_table_model.h"
 #include "gui/analyzer/sweep_runner.h"
+#include "gui/analyzer/validity_panel.h"
 
 namespace quelnor::gui::analyzer {
 namespace {
@@ -247,6 +249,27 @@ AnalyzerWindow::AnalyzerWindow(MeasurementSource& source, const QString& setting
     refresh_memories();
   });
   connect(memory_panel_, &MemoryPanel::model_requested, this, &AnalyzerWindow::add_model);
+
+  // Equivalent-circuit fit and Kramers-Kronig validity as two more tabs after the table;
+  // the fitted curve replaces the previous fit's trace among the memories.
+  fit_panel_ = new FitPanel([this] { return analysed_trace(); });
+  validity_panel_ = new ValidityPanel([this] { return analysed_trace(); });
+  tabs_->addTab(fit_panel_, "Fit");
+  tabs_->addTab(validity_panel_, "Validity");
+  connect(fit_panel_, &FitPanel::fitted_curve, this,
+          [this](const QString& name, const analysis::Spectrum& curve, const QString& model) {
+            for (std::size_t i = traces_.memories().size(); i-- > 0;) {
+              if (traces_.memories()[i].name.startsWith("Fit ") && !traces_.memories()[i].model.isEmpty()) {
+                traces_.remove(i);
+              }
+            }
+            if (!traces_.add(name, curve, model)) {
+              show_error(QString("At most %1 memory traces; delete one to see the fitted curve.")
+                             .arg(TraceSet::max_memories),
+                         false);
+            }
+            refresh_memories();
+          });
 
   // Remembered state.
   settings_ = settings_path.isEmpty() ? std::make_unique<QSettings>("Quelnor", "quelnor-analyzer")
@@ -695,6 +718,15 @@ bool AnalyzerWindow::store_live(const QString& name) {
   }
   refresh_memories();
   return true;
+}
+
+analysis::Spectrum AnalyzerWindow::analysed_trace() const {
+  if (const auto chosen = memory_panel_->selected();
+      chosen && *chosen < traces_.memories().size() && traces_.memories()[*chosen].model.isEmpty()) {
+    return traces_.memories()[*chosen].spectrum;
+  }
+  const analysis::Spectrum* trace = traces_.marker_trace();
+  return trace ? *trace : analysis::Spectrum{};
 }
 
 bool AnalyzerWindow::add_model(const QString& expression) {

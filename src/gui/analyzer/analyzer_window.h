@@ -30,11 +30,13 @@ class QTimer;
 
 namespace quelnor::gui::analyzer {
 
+class FitPanel;
 class MemoryPanel;
 class PlanPanel;
 class PlotWidget;
 class SpectrumTableModel;
 class SweepRunner;
+class ValidityPanel;
 
 class AnalyzerWindow final : public QMainWindow {
   Q_OBJECT
@@ -99,6 +101,10 @@ class AnalyzerWindow final : public QMainWindow {
   QString settings_note() const { return settings_note_; }
   QString status_text() const;
   QTextBrowser* guide() const { return guide_; }
+  // The Fit and Validity panels, tabs after the table, work on analysed_trace().
+  FitPanel* fit_panel() const { return fit_panel_; }
+  ValidityPanel* validity_panel() const { return validity_panel_; }
+  analysis::Spectrum analysed_trace() const;  // the selected measured memory, else the marker trace
 
  signals:
   // A run (sweep, continuous series or calibration) has ended, finished or not.
@@ -171,6 +177,8 @@ class AnalyzerWindow final : public QMainWindow {
   QComboBox* difference_mode_ = nullptr;
   QTimer* refresh_timer_ = nullptr;
   QTextBrowser* guide_ = nullptr;
+  FitPanel* fit_panel_ = nullptr;
+  ValidityPanel* validity_panel_ = nullptr;
 };
 
 }  // namespace quelnor::gui::analyzer
