@@ -12,7 +12,7 @@
 #include "gui/analyzer/analyzer_fixture.h"
 #include <fstream>
 
-#include "analysis/measurement_csv.h"
+#include "analysis/measurement_file_writer.h"
 #include "gui/analyzer/fit_panel.h"
 #include "gui/analyzer/memory_panel.h"
 #include "gui/analyzer/plot_widget.h"
@@ -168,7 +168,7 @@ TEST_F(AnalyzerFitTest, SelectedMemoryWithADisturbedPointFailsAtThatFrequency) {
   const QString path = dir.filePath("disturbed.csv");
   {
     std::ofstream out(path.toStdString());
-    analysis::write_measurement_csv(out, disturbed);
+    analysis::write_measurement_file(out, disturbed);
   }
   ASSERT_TRUE(window->open_measurement(path));
   window->memory_panel()->list()->setCurrentRow(0);
