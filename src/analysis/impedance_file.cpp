@@ -302,7 +302,10 @@ Spectrum read_impedance_text(std::string_view text) {
                                 ": expected impedance data, found the end of the file");
   }
   if (format != Format::measurement) {
-    spectrum = Spectrum{std::move(spectrum.points)};  // comments in other formats are only comments
+    // Comments in the other formats are only comments, not metadata.
+    Spectrum points_only;
+    points_only.points = std::move(spectrum.points);
+    spectrum = std::move(points_only);
   }
   return spectrum;
 }
