@@ -79,11 +79,16 @@ OpenedBoard::OpenedBoard(const BoardRequest& request) : impl_(std::make_unique<I
   link::DriverLibrary* driver = nullptr;
   std::string identity;
   if (request.kind == "sim") {
-    auto clock = std::make_unique<util::VirtualClock>();
-    i.virtual_clock = clock.get();
-    i.clock = std::move(clock);
     sim::VirtualBoardOptions options;
     options.adc_noise_lsb_rms = virtual_adc_noise_lsb;
+    if (request.real_time) {
+      i.clock = std::make_unique<util::SystemClock>();
+      options.real_time = true;
+    } else {
+      auto clock = std::make_unique<util::VirtualClock>();
+      i.virtual_clock = clock.get();
+      i.clock = std::move(clock);
+    }
     i.virtual_board = std::make_unique<sim::VirtualBoard>(*i.clock, options);
     try {
       i.virtual_board->set_feedback_resistance(request.feedback_resistance_ohm);

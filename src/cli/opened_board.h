@@ -22,6 +22,10 @@ struct BoardRequest {
   std::string executable_dir;  // holds the firmware image
   double feedback_resistance_ohm = 100e3;
   std::optional<std::string> dut;  // the virtual board's impedance under test
+  // The virtual board at the chip's own pace on the system clock, so a window sees each
+  // point arrive as it would from a real board; otherwise on a virtual clock, as fast as
+  // the computer allows.
+  bool real_time = false;
 };
 
 class OpenedBoard {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/analyzer_command.h"
 #include "util/version.h"
 
 namespace quelnor::cli {
@@ -146,6 +147,23 @@ TEST(Program, AnalyzerAsksForItsWindowOnTheChosenBoard) {
     EXPECT_NE(r.err.find(c.err_has), std::string::npos) << r.err;
   }
   EXPECT_NE(run({"--help"}).out.find("analyzer"), std::string::npos);
+}
+
+// The window's board: the virtual one paced like the chip, a USB one at the port named.
+TEST(Program, TheAnalyzerOpensItsBoardInRealTimeAtThePortNamed) {
+  AnalyzerOptions sim;
+  sim.board = "sim";
+  const BoardRequest virtual_board = analyzer_board_request(sim, "/bin");
+  EXPECT_EQ(virtual_board.kind, "sim");
+  EXPECT_TRUE(virtual_board.real_time);
+  AnalyzerOptions usb;
+  usb.board = "usb:2-1.3";
+  usb.trace = "t.txt";
+  const BoardRequest usb_board = analyzer_board_request(usb, "/bin");
+  EXPECT_EQ(usb_board.kind, "usb");
+  EXPECT_EQ(usb_board.usb_port_path, "2-1.3");
+  EXPECT_EQ(usb_board.trace_path, "t.txt");
+  EXPECT_EQ(usb_board.executable_dir, "/bin");
 }
 
 }  // namespace
