@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <mutex>
 #include <optional>
 #include <stdexcept>
 #include <thread>
@@ -109,6 +110,10 @@ struct VirtualBoard::Impl {
     return vendor_id == link::board_vendor_id && product_id == link::board_product_id;
   }
 
+  // The board's state is shared between the thread that measures and the one that changes
+  // the impedance under test or the faults (a window's panel); each request and each change
+  // holds it. A request's time passes outside it, so a change never waits for a latency.
+  mutable std::mutex mutex;
   util::Clock& clock;
   VirtualBoardOptions options;
   FaultSet faults;
@@ -124,6 +129,7 @@ VirtualBoard::~VirtualBoard() = default;
 std::int32_t VirtualBoard::Search_For_Boards(std::int32_t vendor_id, std::int32_t product_id,
                                              std::int32_t& board_count, std::uint8_t* board_ids) {
   impl_->pass_request_time();
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   board_count = 0;
   if (board_ids == nullptr) return -1;
   if (impl_->faults.no_board() || !Impl::is_our_board(vendor_id, product_id)) return 0;
@@ -136,6 +142,7 @@ std::int32_t VirtualBoard::Search_For_Boards(std::int32_t vendor_id, std::int32_
 std::int32_t VirtualBoard::Connect(std::int32_t vendor_id, std::int32_t product_id,
                                    std::uint8_t board_id, std::int32_t& board_handle) {
   impl_->pass_request_time();
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   board_handle = 0;
   if (impl_->faults.no_board() || !Impl::is_our_board(vendor_id, product_id)) return -1;
   if (impl_->board_by_id(board_id) == nullptr) return -1;
@@ -145,6 +152,7 @@ std::int32_t VirtualBoard::Connect(std::int32_t vendor_id, std::int32_t product_
 
 std::int16_t VirtualBoard::Download_Firmware(std::int32_t board_handle, const std::uint8_t* path) {
   impl_->pass_request_time();
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   Impl::Board* board = impl_->board_by_handle(board_handle);
   if (board == nullptr || path == nullptr) return download_failed;
   // Loading restarts the USB controller, so a refused image leaves it without firmware.
@@ -161,6 +169,7 @@ std::int16_t VirtualBoard::Vendor_Request(std::int32_t board_handle, std::uint8_
                                           std::uint8_t direction, std::int32_t length,
                                           std::uint8_t* data) {
   impl_->pass_request_time();
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   if (impl_->faults.take_request_drop()) return request_failed;
   Impl::Board* board = impl_->board_by_handle(board_handle);
   if (board == nullptr || !board->firmware_loaded) return request_failed;
@@ -185,7 +194,9 @@ std::int16_t VirtualBoard::Vendor_Request(std::int32_t board_handle, std::uint8_
 }
 
 void VirtualBoard::set_dut(const std::string& expression) {
-  impl_->dut = circuit::CircuitExpression::parse(expression);
+  circuit::CircuitExpression parsed = circuit::CircuitExpression::parse(expression);
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->dut = std::move(parsed);
 }
 
 const std::string& VirtualBoard::dut() const {
@@ -193,10 +204,12 @@ const std::string& VirtualBoard::dut() const {
 }
 
 void VirtualBoard::fault(const std::string& name, const std::vector<std::string>& args) {
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   impl_->faults.apply(name, args);
 }
 
 std::vector<std::string> VirtualBoard::active_faults() const {
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   return impl_->faults.active();
 }
 
@@ -209,6 +222,7 @@ std::string VirtualBoard::fault_help() {
 namespace quelnor::sim {
 
 void VirtualBoard::set_feedback_resistance(double ohm) {
+  const std::lock_guard<std::mutex> lock(impl_->mutex);
   check_feedback_resistance(ohm);
   impl_->options.feedback_resistance_ohm = ohm;
   for (Impl::Board& board : impl_->boards) board.chip->set_feedback_resistance(ohm);
