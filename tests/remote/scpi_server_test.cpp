@@ -13,6 +13,7 @@
 #include "remote/fake_instrument.h"
 #include "remote/scpi_error.h"
 #include "support/core_application.h"
+#include "support/event_loop_wait.h"
 
 namespace quelnor::remote {
 namespace {
@@ -21,25 +22,8 @@ QCoreApplication& application() {
   return quelnor::testing::core_application();
 }
 
-// Runs the event loop until done() or the bound; false on timeout.
-bool pump_until(const std::function<bool()>& done, int bound_ms = 5000) {
-  application();
-  QTimer tick;  // wakes the loop so done() is checked while nothing else happens
-  tick.start(2);
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > bound_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
-
-void pump_for(int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  pump_until([&] { return clock.elapsed() >= ms; }, ms + 1000);
-}
+using quelnor::testing::pump_for;
+using quelnor::testing::pump_until;
 
 class ServerTest : public ::testing::Test {
  protected:

@@ -25,6 +25,8 @@
 #include "remote/fake_instrument.h"
 #include "remote/scpi_server.h"
 #include "support/core_application.h"
+#include "support/event_loop_wait.h"
+#include "support/soak_size.h"
 
 namespace quelnor::remote {
 namespace {
@@ -34,37 +36,10 @@ constexpr int sweep_points = 500;
 constexpr const char* refusal = "another client controls this board";
 constexpr const char* identity = "Quelnor,quelnor-eval,";
 
-int soak_sessions() {
-  const char* text = std::getenv("QUELNOR_SOAK_SESSIONS");
-  return text != nullptr ? std::max(1, std::atoi(text)) : 100;
-}
+using quelnor::test::resident_kib;
 
-long resident_kib() {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind("VmRSS:", 0) == 0) return std::atol(line.c_str() + 6);
-  }
-  return -1;
-}
-
-// Runs the event loop until done() or the bound; false on timeout.
-bool pump_until(const std::function<bool()>& done, int bound_ms = 5000) {
-  QTimer tick;  // wakes the loop so done() is checked while nothing else happens
-  tick.start(2);
-  QElapsedTimer clock;
-  clock.start();
-  while (!done()) {
-    if (clock.elapsed() > bound_ms) return false;
-    QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-  }
-  return true;
-}
-
-void pump_for(int ms) {
-  QElapsedTimer clock;
-  clock.start();
-  pump_until([&] { return clock.elapsed() >= ms; }, ms + 1000);
-}
+using quelnor::testing::pump_for;
+using quelnor::testing::pump_until;
 
 // One message of a client's random mix: its bytes, line feed included, and whether the
 // server owes it one answer line.
@@ -273,7 +248,7 @@ class ServerSoak : public ::testing::Test {
 };
 
 TEST_F(ServerSoak, SessionsWithGarbageAndVanishingClientsAreServedOrRefusedCleanly) {
-  const int sessions = soak_sessions();
+  const int sessions = quelnor::test::soak_size("QUELNOR_SOAK_SESSIONS", 100);
   const int warm_up = std::max(1, std::min(50, sessions / 10));
   std::mt19937 random(20151);
   long warm_kib = -1;
